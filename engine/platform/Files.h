@@ -1,0 +1,109 @@
+// The file system as the engine sees it: directory search with 8.3 aliases and Windows-style
+// attributes, and 64-bit file handles. Failures come back as values with the system's reason.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kivo::platform {
+
+enum FileAttribute : std::uint32_t {
+  kAttrReadOnly = 0x01,   // the owner has no write permission
+  kAttrHidden = 0x02,     // the name starts with "."
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,    // changed since the last recording (see ClearArchiveMark)
+};
+
+struct DirEntry {
+  std::string name;        // the long name, as the file system holds it
+  std::string alias;       // generated 8.3 alias; empty when the name already fits 8.3
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;  // 0 for directories
+  std::int64_t mtime = 0;  // last write, seconds since 1970-01-01 UTC
+};
+
+struct DirListing {
+  std::vector<DirEntry> entries;  // without "." and "..", sorted by upper-cased name
+  std::string error;              // empty on success, else "<path>: <reason>"
+  bool ok() const { return error.empty(); }
+};
+
+// Reads one directory. Symbolic links are followed for the entry's kind and size; a link that
+// leads nowhere is listed as a file of size 0 with its own time. Aliases are unique within the
+// directory.
+DirListing ListDirectory(const std::string& path);
+
+// One path's entry (the alias is computed as if the name stood alone in its directory).
+std::optional<DirEntry> StatPath(const std::string& path, std::string* error = nullptr);
+
+// Identity of a directory, to notice a symbolic-link loop during a recursive walk.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileId&) const = default;
+};
+std::optional<FileId> GetFileId(const std::string& path);
+
+// Generates the 8.3 alias for a long name, given the aliases already taken in its directory
+// (upper-cased). Empty when the name is already a valid 8.3 name in upper case.
+std::string MakeShortAlias(const std::string& longName, const std::vector<std::string>& taken);
+
+// Sets the read-only and archive attributes (the others follow the file's name and kind).
+// Clearing the archive attribute records the file's current modification time in the extended
+// attribute "user.kivoardel.archived"; a file written later carries the attribute again.
+bool SetFileAttributes(const std::string& path, std::uint32_t attributes, std::string* error = nullptr);
+
+// Sets the last-write time (seconds since 1970 UTC).
+bool SetFileTime(const std::string& path, std::int64_t mtime, std::string* error = nullptr);
+
+bool RemoveFile(const std::string& path, std::string* error = nullptr);
+bool MakeDirectory(const std::string& path, std::string* error = nullptr);  // parents included
+
+// The folder of the running executable (for finding libraries beside it).
+std::string ExecutableDirectory();
+
+// A 64-bit file handle. Reads and writes loop over short transfers and interruptions, so a
+// short count means end of file or an error (then LastError() says which).
+class File {
+ public:
+  enum class Mode { Read, ReadWrite, Create /* create or truncate, read and write */ };
+
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  bool Open(const std::string& path, Mode mode);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // Bytes transferred; fewer than asked means end of file (Read) or an error.
+  std::int64_t Read(void* buffer, std::int64_t count);
+  std::int64_t Write(const void* buffer, std::int64_t count);
+  // Reads at an absolute position without moving the file pointer.
+  std::int64_t ReadAt(void* buffer, std::int64_t count, std::int64_t position);
+  std::int64_t WriteAt(const void* buffer, std::int64_t count, std::int64_t position);
+
+  enum class Origin { Begin = 0, Current = 1, End = 2 };
+  // New position, or -1 on failure.
+  std::int64_t Seek(std::int64_t offset, Origin origin);
+  std::int64_t Size() const;  // -1 on failure
+  bool SetSize(std::int64_t size);
+  bool Flush();                // data reaches the disk (fsync)
+
+  // The last failure of this handle as "<path>: <reason>", empty when none.
+  const std::string& LastError() const { return error_; }
+  const std::string& Path() const { return path_; }
+
+ private:
+  bool Fail(int err);
+  int fd_ = -1;
+  std::string path_;
+  std::string error_;
+};
+
+}  // namespace kivo::platform

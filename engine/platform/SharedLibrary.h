@@ -1,0 +1,27 @@
+// Loading a shared library at run time and finding its entry points.
+#pragma once
+
+#include <string>
+
+namespace kivo::platform {
+
+class SharedLibrary {
+ public:
+  SharedLibrary() = default;
+  ~SharedLibrary();
+  SharedLibrary(const SharedLibrary&) = delete;
+  SharedLibrary& operator=(const SharedLibrary&) = delete;
+
+  // A name without "/" is searched by the loader's path; a path is opened as given.
+  bool Load(const std::string& nameOrPath);
+  bool Unload();  // false when the loader refused to unload
+  bool IsLoaded() const { return handle_ != nullptr; }
+  void* Symbol(const std::string& name) const;
+  const std::string& LastError() const { return error_; }
+
+ private:
+  void* handle_ = nullptr;
+  std::string error_;
+};
+
+}  // namespace kivo::platform

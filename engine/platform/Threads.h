@@ -1,0 +1,57 @@
+// Threads, priorities, locks, events, sleeping, and calls handed to the main thread.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "engine/platform/Aspi.h"
+
+namespace kivo::platform {
+
+enum class ThreadPriority { Idle, Lowest, BelowNormal, Normal, TimeCritical };
+
+// Sets the calling thread's priority, best effort (raising it usually needs privileges).
+void SetCurrentThreadPriority(ThreadPriority priority);
+
+// The re-entrant critical section.
+using RecursiveLock = std::recursive_mutex;
+
+// A manual-reset event. It doubles as the completion event handle of an ASPI request: the ASPI
+// manager signals it through the C function pointer at its start.
+class ManualResetEvent : public AspiEvent {
+ public:
+  ManualResetEvent();
+  ManualResetEvent(const ManualResetEvent&) = delete;
+  ManualResetEvent& operator=(const ManualResetEvent&) = delete;
+
+  void Set();
+  void Reset();
+  // True when the event is signalled within timeoutMs (a negative value waits for ever).
+  bool Wait(long timeoutMs);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool signalled_ = false;
+};
+
+// Sleeps ms milliseconds times the time scale (1 by default; tests make waits short).
+void Sleep(long ms);
+void SetTimeScale(double scale);
+double TimeScale();
+
+// Runs fn on the main thread while the caller waits. On the main thread it runs at once.
+// Without an installed dispatcher the call waits in a queue that CheckSynchronize drains.
+void Synchronize(const std::function<void()>& fn);
+// Runs the queued calls; returns whether there were any. Call it on the main thread.
+bool CheckSynchronize();
+// Marks the calling thread as the main thread (done once at start-up).
+void SetMainThread();
+bool IsMainThread();
+// A GUI installs a dispatcher that posts a wake-up to its event loop, which then calls
+// CheckSynchronize. Pass an empty function to remove it.
+void SetSynchronizeWakeup(std::function<void()> wakeup);
+
+}  // namespace kivo::platform
