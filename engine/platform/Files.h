@@ -27,6 +27,9 @@ struct DirEntry {
 struct DirListing {
   std::vector<DirEntry> entries;  // without "." and "..", sorted by upper-cased name
   std::string error;              // empty on success, else "<path>: <reason>"
+  // False when the file system keeps no extended attributes: every file then carries the
+  // archive attribute, and the caller should say so once.
+  bool archiveMarksSupported = true;
   bool ok() const { return error.empty(); }
 };
 
@@ -54,6 +57,9 @@ std::string MakeShortAlias(const std::string& longName, const std::vector<std::s
 // Clearing the archive attribute records the file's current modification time in the extended
 // attribute "user.kivoardel.archived"; a file written later carries the attribute again.
 bool SetFileAttributes(const std::string& path, std::uint32_t attributes, std::string* error = nullptr);
+
+// Whether the file system holding path keeps the archive mark (extended attributes).
+bool ArchiveMarksSupported(const std::string& path);
 
 // Sets the last-write time (seconds since 1970 UTC).
 bool SetFileTime(const std::string& path, std::int64_t mtime, std::string* error = nullptr);
@@ -95,12 +101,15 @@ class File {
   bool SetSize(std::int64_t size);
   bool Flush();                // data reaches the disk (fsync)
 
-  // The last failure of this handle as "<path>: <reason>", empty when none.
+  // The failure of this handle's last transfer as "<path>: <reason>", empty when none (each
+  // read or write starts afresh; other calls keep the text until the next failure).
   const std::string& LastError() const { return error_; }
   const std::string& Path() const { return path_; }
 
  private:
   bool Fail(int err);
+  template <typename Step>
+  std::int64_t Transfer(std::int64_t count, Step step);
   int fd_ = -1;
   std::string path_;
   std::string error_;

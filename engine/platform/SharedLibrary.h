@@ -21,7 +21,7 @@ class SharedLibrary {
 
  private:
   void* handle_ = nullptr;
-  std::string error_;
+  mutable std::string error_;  // Symbol() reports a missing entry point here too
 };
 
 }  // namespace kivo::platform

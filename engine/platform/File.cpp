@@ -1,0 +1,145 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+
+#include "engine/platform/Files.h"
+#include "engine/platform/SystemError.h"
+
+namespace kivo::platform {
+
+static_assert(sizeof(off_t) == 8, "file positions must be 64 bits wide");
+
+namespace {
+
+// One system call moves at most this much; larger requests are split.
+constexpr std::int64_t kMaxChunk = std::int64_t{1} << 30;
+
+}  // namespace
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      path_(std::move(other.path_)),
+      error_(std::move(other.error_)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+    path_ = std::move(other.path_);
+    error_ = std::move(other.error_);
+  }
+  return *this;
+}
+
+bool File::Fail(int err) {
+  error_ = PathErrorText(path_, err);
+  return false;
+}
+
+bool File::Open(const std::string& path, Mode mode) {
+  Close();
+  path_ = path;
+  error_.clear();
+  int flags = O_CLOEXEC;
+  switch (mode) {
+    case Mode::Read: flags |= O_RDONLY; break;
+    case Mode::ReadWrite: flags |= O_RDWR; break;
+    case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+  }
+  do {
+    fd_ = ::open(path.c_str(), flags, 0666);
+  } while (fd_ < 0 && errno == EINTR);
+  return fd_ >= 0 || Fail(errno);
+}
+
+void File::Close() {
+  if (fd_ < 0) return;
+  // No retry on EINTR: Linux releases the descriptor whatever close reports.
+  if (::close(fd_) != 0) Fail(errno);
+  fd_ = -1;
+}
+
+// Each transfer starts with a clean LastError, so that a short count with no error text can
+// only mean the end of the file.
+template <typename Step>
+std::int64_t File::Transfer(std::int64_t count, Step step) {
+  error_.clear();
+  if (fd_ < 0 || count < 0) {
+    Fail(fd_ < 0 ? EBADF : EINVAL);
+    return 0;
+  }
+  std::int64_t done = 0;
+  while (done < count) {
+    const ssize_t n = step(done, static_cast<std::size_t>(std::min(count - done, kMaxChunk)));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail(errno);
+      break;
+    }
+    if (n == 0) break;
+    done += n;
+  }
+  return done;
+}
+
+std::int64_t File::Read(void* buffer, std::int64_t count) {
+  auto* bytes = static_cast<char*>(buffer);
+  return Transfer(count, [&](std::int64_t done, std::size_t n) { return ::read(fd_, bytes + done, n); });
+}
+
+std::int64_t File::Write(const void* buffer, std::int64_t count) {
+  const auto* bytes = static_cast<const char*>(buffer);
+  const std::int64_t done = Transfer(
+      count, [&](std::int64_t d, std::size_t n) { return ::write(fd_, bytes + d, n); });
+  if (done < count && error_.empty()) Fail(EIO);  // no progress without a reason given
+  return done;
+}
+
+std::int64_t File::ReadAt(void* buffer, std::int64_t count, std::int64_t position) {
+  auto* bytes = static_cast<char*>(buffer);
+  return Transfer(count, [&](std::int64_t done, std::size_t n) {
+    return ::pread(fd_, bytes + done, n, position + done);
+  });
+}
+
+std::int64_t File::WriteAt(const void* buffer, std::int64_t count, std::int64_t position) {
+  const auto* bytes = static_cast<const char*>(buffer);
+  const std::int64_t done = Transfer(count, [&](std::int64_t d, std::size_t n) {
+    return ::pwrite(fd_, bytes + d, n, position + d);
+  });
+  if (done < count && error_.empty()) Fail(EIO);
+  return done;
+}
+
+std::int64_t File::Seek(std::int64_t offset, Origin origin) {
+  static constexpr int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+  const off_t position = ::lseek(fd_, offset, kWhence[static_cast<int>(origin)]);
+  if (position < 0) {
+    Fail(errno);
+    return -1;
+  }
+  return position;
+}
+
+std::int64_t File::Size() const {
+  struct stat st {};
+  return ::fstat(fd_, &st) == 0 ? st.st_size : -1;
+}
+
+bool File::SetSize(std::int64_t size) {
+  int rc;
+  do {
+    rc = ::ftruncate(fd_, size);
+  } while (rc != 0 && errno == EINTR);
+  return rc == 0 || Fail(errno);
+}
+
+bool File::Flush() { return ::fsync(fd_) == 0 || Fail(errno); }
+
+}  // namespace kivo::platform

@@ -1,0 +1,163 @@
+#include "engine/platform/Threads.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <exception>
+
+namespace kivo::platform {
+
+void SetCurrentThreadPriority(ThreadPriority priority) {
+  int nice = 0;
+  switch (priority) {
+    case ThreadPriority::Idle: nice = 19; break;
+    case ThreadPriority::Lowest: nice = 10; break;
+    case ThreadPriority::BelowNormal: nice = 5; break;
+    case ThreadPriority::Normal: nice = 0; break;
+    case ThreadPriority::TimeCritical: nice = -10; break;
+  }
+  // On Linux a nice value belongs to one thread when addressed by its thread id. Raising the
+  // priority (or lowering the nice value again) usually needs a privilege we may not have; the
+  // thread then keeps what it has, which only costs speed.
+  (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), nice);
+}
+
+// ---- ManualResetEvent -------------------------------------------------------------------------
+
+ManualResetEvent::ManualResetEvent() : AspiEvent{} {
+  Signal = [](AspiEvent* self) { static_cast<ManualResetEvent*>(self)->Set(); };
+}
+
+void ManualResetEvent::Set() {
+  // Notified under the lock: a waiter that wakes may destroy the event at once (a request's
+  // completion event lives only as long as the request), so Set must be done with it by then.
+  std::lock_guard lock(mutex_);
+  signalled_ = true;
+  changed_.notify_all();
+}
+
+void ManualResetEvent::Reset() {
+  std::lock_guard lock(mutex_);
+  signalled_ = false;
+}
+
+bool ManualResetEvent::Wait(long timeoutMs) {
+  std::unique_lock lock(mutex_);
+  if (timeoutMs < 0) {
+    changed_.wait(lock, [this] { return signalled_; });
+    return true;
+  }
+  return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return signalled_; });
+}
+
+// ---- Sleep ------------------------------------------------------------------------------------
+
+namespace {
+std::atomic<double> timeScale{1.0};
+}  // namespace
+
+void Sleep(long ms) {
+  const double scaled = static_cast<double>(ms) * timeScale.load(std::memory_order_relaxed);
+  if (scaled <= 0) {
+    std::this_thread::yield();
+    return;
+  }
+  std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(scaled));
+}
+
+void SetTimeScale(double scale) { timeScale.store(scale, std::memory_order_relaxed); }
+
+double TimeScale() { return timeScale.load(std::memory_order_relaxed); }
+
+// ---- Synchronize ------------------------------------------------------------------------------
+
+namespace {
+
+struct PendingCall {
+  const std::function<void()>* fn;
+  std::exception_ptr failure;
+  bool done = false;
+};
+
+struct SyncQueue {
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::deque<PendingCall*> pending;
+  std::function<void()> wakeup;
+};
+
+SyncQueue& Queue() {
+  static SyncQueue queue;
+  return queue;
+}
+
+std::atomic<std::thread::id> mainThread{};
+
+}  // namespace
+
+void SetMainThread() { mainThread.store(std::this_thread::get_id()); }
+
+bool IsMainThread() { return mainThread.load() == std::this_thread::get_id(); }
+
+void Synchronize(const std::function<void()>& fn) {
+  const std::thread::id main = mainThread.load();
+  if (main == std::thread::id() || main == std::this_thread::get_id()) {
+    fn();
+    return;
+  }
+
+  SyncQueue& queue = Queue();
+  PendingCall call{&fn, nullptr, false};
+  std::function<void()> wakeup;
+  {
+    std::lock_guard lock(queue.mutex);
+    queue.pending.push_back(&call);
+    wakeup = queue.wakeup;
+  }
+  if (wakeup) wakeup();
+
+  std::unique_lock lock(queue.mutex);
+  queue.finished.wait(lock, [&call] { return call.done; });
+  // A failure on the main thread belongs to the caller that asked for the call.
+  if (call.failure) std::rethrow_exception(call.failure);
+}
+
+bool CheckSynchronize() {
+  SyncQueue& queue = Queue();
+  std::deque<PendingCall*> calls;
+  {
+    std::lock_guard lock(queue.mutex);
+    calls.swap(queue.pending);
+  }
+  if (calls.empty()) return false;
+
+  // Run outside the lock: a call may itself wait for the queue (a nested event loop).
+  for (PendingCall* call : calls) {
+    std::exception_ptr failure;
+    try {
+      (*call->fn)();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    {
+      std::lock_guard lock(queue.mutex);
+      // Moved, not copied: the caller owns the exception from here on, and no reference to it
+      // is dropped on this thread afterwards.
+      call->failure = std::move(failure);
+      call->done = true;
+    }
+    queue.finished.notify_all();
+  }
+  return true;
+}
+
+void SetSynchronizeWakeup(std::function<void()> wakeup) {
+  SyncQueue& queue = Queue();
+  std::lock_guard lock(queue.mutex);
+  queue.wakeup = std::move(wakeup);
+}
+
+}  // namespace kivo::platform

@@ -1,0 +1,75 @@
+#include "engine/platform/Time.h"
+
+#include <charconv>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string_view>
+
+namespace kivo::platform {
+
+namespace {
+
+// SOURCE_DATE_EPOCH is honoured only when it is a plain decimal count of seconds; anything else
+// is ignored rather than guessed at, as reproducible-build tools agree.
+std::optional<std::int64_t> SourceDateEpoch() {
+  const char* text = std::getenv("SOURCE_DATE_EPOCH");
+  if (text == nullptr) return std::nullopt;
+  const std::string_view value(text);
+  std::int64_t seconds = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+  if (value.empty() || value.front() == '-' || ec != std::errc() || end != value.data() + value.size()) {
+    return std::nullopt;
+  }
+  return seconds;
+}
+
+}  // namespace
+
+std::int64_t NowUnix() {
+  if (const auto fixed = SourceDateEpoch()) return *fixed;
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+std::int64_t MonotonicMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+CivilTime UnixToLocal(std::int64_t unixSeconds) {
+  const std::time_t t = static_cast<std::time_t>(unixSeconds);
+  std::tm tm {};
+  ::localtime_r(&t, &tm);
+  CivilTime civil;
+  civil.year = tm.tm_year + 1900;
+  civil.month = tm.tm_mon + 1;
+  civil.day = tm.tm_mday;
+  civil.hour = tm.tm_hour;
+  civil.minute = tm.tm_min;
+  civil.second = tm.tm_sec;
+  return civil;
+}
+
+std::int64_t LocalToUnix(const CivilTime& local) {
+  std::tm tm {};
+  tm.tm_year = local.year - 1900;
+  tm.tm_mon = local.month - 1;
+  tm.tm_mday = local.day;
+  tm.tm_hour = local.hour;
+  tm.tm_min = local.minute;
+  tm.tm_sec = local.second;
+  tm.tm_isdst = -1;  // let the zone rules decide whether summer time applies
+  return static_cast<std::int64_t>(std::mktime(&tm));
+}
+
+int TimeZoneBiasMinutes() {
+  ::tzset();
+  // "timezone" is seconds west of Greenwich for standard time: UTC minus local, as wanted.
+  return static_cast<int>(::timezone / 60);
+}
+
+}  // namespace kivo::platform

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include "engine/platform/Files.h"
+#include "tests/platform/TempDir.h"
+
+namespace kivo::platform {
+namespace {
+
+using testing::TempDir;
+
+TEST(File, SeeksReadsAndWritesBeyondFourGiB) {
+  TempDir dir;
+  File file;
+  ASSERT_TRUE(file.Open(dir / "sparse.img", File::Mode::Create)) << file.LastError();
+
+  constexpr std::int64_t kFar = (std::int64_t{5} << 30) + 7;  // past every 32-bit boundary
+  ASSERT_EQ(file.Seek(kFar, File::Origin::Begin), kFar) << file.LastError();
+  ASSERT_EQ(file.Write("tail", 4), 4) << file.LastError();
+  EXPECT_EQ(file.Size(), kFar + 4);
+  EXPECT_EQ(file.Seek(-4, File::Origin::End), kFar);
+  EXPECT_EQ(file.Seek(2, File::Origin::Current), kFar + 2);
+
+  char bytes[6] = {};
+  EXPECT_EQ(file.ReadAt(bytes, 6, kFar - 2), 6);
+  EXPECT_EQ(std::string(bytes, 6), std::string("\0\0tail", 6));
+  EXPECT_EQ(file.Seek(0, File::Origin::Current), kFar + 2) << "ReadAt leaves the position alone";
+
+  ASSERT_TRUE(file.SetSize(kFar)) << file.LastError();
+  EXPECT_EQ(file.Size(), kFar);
+}
+
+TEST(File, ShortCountsTellEndOfFileFromFailure) {
+  TempDir dir;
+  const std::string path = dir.Write("ten", "0123456789");
+  File file;
+  ASSERT_TRUE(file.Open(path, File::Mode::Read));
+
+  char buffer[16];
+  EXPECT_EQ(file.Read(buffer, sizeof buffer), 10);
+  EXPECT_EQ(file.LastError(), "");
+  EXPECT_EQ(file.Read(buffer, sizeof buffer), 0);
+  EXPECT_EQ(file.LastError(), "");
+
+  EXPECT_EQ(file.Write("x", 1), 0);
+  EXPECT_EQ(file.LastError(), path + ": Bad file descriptor");
+
+  File missing;
+  EXPECT_FALSE(missing.Open(dir / "none", File::Mode::ReadWrite));
+  EXPECT_EQ(missing.LastError(), dir / "none" + ": No such file or directory");
+  EXPECT_FALSE(missing.IsOpen());
+}
+
+TEST(File, MovingHandsOverTheHandle) {
+  TempDir dir;
+  File first;
+  ASSERT_TRUE(first.Open(dir / "f", File::Mode::Create));
+  File second = std::move(first);
+  EXPECT_FALSE(first.IsOpen());
+  EXPECT_EQ(second.Write("ab", 2), 2);
+  EXPECT_EQ(second.Path(), dir / "f");
+}
+
+}  // namespace
+}  // namespace kivo::platform

@@ -1,0 +1,116 @@
+#include "engine/platform/Threads.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "engine/platform/Time.h"
+
+namespace kivo::platform {
+namespace {
+
+// Drains the queue on this (main) thread until the worker has finished.
+void PumpUntil(const std::atomic<bool>& finished) {
+  while (!finished.load()) {
+    CheckSynchronize();
+    std::this_thread::yield();
+  }
+}
+
+TEST(Synchronize, RunsOnTheMainThreadWhileTheWorkerWaits) {
+  SetMainThread();
+  ASSERT_TRUE(IsMainThread());
+
+  std::atomic<int> wakeups{0};
+  SetSynchronizeWakeup([&] { ++wakeups; });
+  std::thread::id ranOn;
+  int order = 0;
+  int ranAt = 0;
+  std::atomic<bool> finished{false};
+  std::thread worker([&] {
+    EXPECT_FALSE(IsMainThread());
+    Synchronize([&] {
+      ranOn = std::this_thread::get_id();
+      ranAt = ++order;
+    });
+    ++order;  // only after the call came back
+    EXPECT_EQ(ranAt, 1);
+    finished = true;
+  });
+  PumpUntil(finished);
+  worker.join();
+  SetSynchronizeWakeup({});
+
+  EXPECT_EQ(ranOn, std::this_thread::get_id());
+  EXPECT_EQ(order, 2);
+  EXPECT_EQ(wakeups.load(), 1);
+  EXPECT_FALSE(CheckSynchronize()) << "nothing left in the queue";
+
+  // On the main thread the call runs at once.
+  bool direct = false;
+  Synchronize([&] { direct = true; });
+  EXPECT_TRUE(direct);
+}
+
+TEST(Synchronize, HandsAFailureBackToTheCaller) {
+  SetMainThread();
+  std::atomic<bool> finished{false};
+  std::string caught;
+  std::thread worker([&] {
+    try {
+      Synchronize([] { throw std::runtime_error("boom"); });
+    } catch (const std::runtime_error& e) {
+      caught = e.what();
+    }
+    finished = true;
+  });
+  PumpUntil(finished);
+  worker.join();
+  EXPECT_EQ(caught, "boom");
+}
+
+TEST(ManualResetEvent, WaitsTimesOutAndStaysSignalledUntilReset) {
+  ManualResetEvent event;
+  const auto start = MonotonicMs();
+  EXPECT_FALSE(event.Wait(30));
+  EXPECT_GE(MonotonicMs() - start, 30);
+
+  // Signalled from another thread through the ASPI completion pointer.
+  AspiEvent* asAspi = &event;
+  std::thread signaller([asAspi] { asAspi->Signal(asAspi); });
+  EXPECT_TRUE(event.Wait(-1));
+  signaller.join();
+  EXPECT_TRUE(event.Wait(0)) << "a manual-reset event stays set";
+
+  event.Reset();
+  EXPECT_FALSE(event.Wait(0));
+}
+
+TEST(Sleep, FollowsTheTimeScale) {
+  SetTimeScale(0.001);
+  const auto start = MonotonicMs();
+  Sleep(10'000);
+  EXPECT_LT(MonotonicMs() - start, 5'000);
+  SetTimeScale(1.0);
+  EXPECT_EQ(TimeScale(), 1.0);
+}
+
+TEST(SetCurrentThreadPriority, LowersTheCallingThreadOnly) {
+  const int before = ::getpriority(PRIO_PROCESS, 0);
+  int inWorker = 0;
+  std::thread worker([&] {
+    SetCurrentThreadPriority(ThreadPriority::Idle);
+    inWorker = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()));
+  });
+  worker.join();
+  EXPECT_EQ(inWorker, 19);
+  EXPECT_EQ(::getpriority(PRIO_PROCESS, 0), before);
+}
+
+}  // namespace
+}  // namespace kivo::platform

@@ -1,0 +1,69 @@
+#include "engine/platform/Time.h"
+
+#include <stdlib.h>
+
+#include <ctime>
+
+#include <gtest/gtest.h>
+
+namespace kivo::platform {
+namespace {
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = ::getenv(name)) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    ::tzset();
+  }
+  ~ScopedEnv() {
+    old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_);
+    ::tzset();
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(NowUnix, TakesSourceDateEpochOnlyWhenItIsANumber) {
+  {
+    ScopedEnv env("SOURCE_DATE_EPOCH", "1700000000");
+    EXPECT_EQ(NowUnix(), 1700000000);
+  }
+  for (const char* junk : {"", "abc", "17x", "-5", " 1", "99999999999999999999999"}) {
+    SCOPED_TRACE(junk);
+    ScopedEnv env("SOURCE_DATE_EPOCH", junk);
+    EXPECT_NEAR(static_cast<double>(NowUnix()), static_cast<double>(std::time(nullptr)), 5);
+  }
+}
+
+TEST(LocalTime, ConvertsBothWaysAndKeepsTheStandardBias) {
+  struct Case {
+    const char* tz;
+    std::int64_t unix;
+    CivilTime local;
+    int bias;
+  };
+  const Case cases[] = {
+      // Winter and summer in a zone east of Greenwich: the bias ignores summer time.
+      {"CET-1CEST,M3.5.0,M10.5.0/3", 1704067200, {2024, 1, 1, 1, 0, 0, 0}, -60},
+      {"CET-1CEST,M3.5.0,M10.5.0/3", 1719835200, {2024, 7, 1, 14, 0, 0, 0}, -60},
+      {"EST5EDT,M3.2.0,M11.1.0", 1704067200, {2023, 12, 31, 19, 0, 0, 0}, 300},
+      {"UTC0", 0, {1970, 1, 1, 0, 0, 0, 0}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tz);
+    ScopedEnv env("TZ", c.tz);
+    const CivilTime local = UnixToLocal(c.unix);
+    EXPECT_EQ(std::tie(local.year, local.month, local.day, local.hour, local.minute, local.second),
+              std::tie(c.local.year, c.local.month, c.local.day, c.local.hour, c.local.minute,
+                       c.local.second));
+    EXPECT_EQ(LocalToUnix(c.local), c.unix);
+    EXPECT_EQ(TimeZoneBiasMinutes(), c.bias);
+  }
+}
+
+}  // namespace
+}  // namespace kivo::platform
