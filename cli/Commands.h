@@ -1,0 +1,11 @@
+// Every command of kivoardel-cli registers itself on the application; its callback leaves the
+// process exit status in exitStatus.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace kivo::cli {
+
+void AddDevicesCommand(CLI::App& app, int& exitStatus);
+
+}  // namespace kivo::cli

@@ -1,0 +1,14 @@
+#include <CLI/CLI.hpp>
+
+#include "cli/Commands.h"
+#include "engine/platform/Threads.h"
+
+int main(int argc, char** argv) {
+  kivo::platform::SetMainThread();
+  CLI::App app{"Kivo Ardel: data disc recording from the command line", "kivoardel-cli"};
+  app.require_subcommand(1);
+  int exitStatus = 0;
+  kivo::cli::AddDevicesCommand(app, exitStatus);
+  CLI11_PARSE(app, argc, argv);
+  return exitStatus;
+}
