@@ -1,0 +1,110 @@
+#include "virtualdrive/Faults.h"
+
+#include <nlohmann/json.hpp>
+
+#include "virtualdrive/Sense.h"
+
+namespace kivo::vdrive {
+namespace {
+
+const char* KindName(CommandFault::Kind kind) {
+  switch (kind) {
+    case CommandFault::Kind::Busy: return "busy";
+    case CommandFault::Kind::NotReady: return "notready";
+    case CommandFault::Kind::Sense: return "sense";
+  }
+  return "busy";
+}
+
+void Use(int& count) {
+  if (count > 0) --count;
+}
+
+}  // namespace
+
+std::optional<ScsiResult> Faults::TakeCommandFault(std::uint8_t opcode) {
+  for (auto it = commands.begin(); it != commands.end(); ++it) {
+    if (it->opcode != opcode || it->count == 0) continue;
+    const CommandFault fault = *it;
+    Use(it->count);
+    if (it->count == 0) commands.erase(it);
+    switch (fault.kind) {
+      case CommandFault::Kind::Busy: return ScsiResult::Busy();
+      case CommandFault::Kind::NotReady: return ScsiResult::Check(sense::kNotReady);
+      case CommandFault::Kind::Sense: return ScsiResult::Check(fault.code);
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::uint32_t> Faults::TakeMediumError(std::uint32_t lba, std::uint32_t count) {
+  for (auto it = mediumErrors.begin(); it != mediumErrors.end(); ++it) {
+    if (it->count == 0 || it->lba < lba || it->lba - lba >= count) continue;
+    const std::uint32_t bad = it->lba;
+    Use(it->count);
+    if (it->count == 0) mediumErrors.erase(it);
+    return bad;
+  }
+  return std::nullopt;
+}
+
+nlohmann::json FaultsToJson(const Faults& faults) {
+  nlohmann::json j = nlohmann::json::object();
+  auto& commands = j["commands"] = nlohmann::json::array();
+  for (const auto& f : faults.commands) {
+    nlohmann::json c{{"opcode", f.opcode}, {"kind", KindName(f.kind)}, {"count", f.count}};
+    if (f.kind == CommandFault::Kind::Sense) {
+      c["key"] = f.code.key;
+      c["asc"] = f.code.asc;
+      c["ascq"] = f.code.ascq;
+    }
+    commands.push_back(c);
+  }
+  auto& errors = j["mediumErrors"] = nlohmann::json::array();
+  for (const auto& m : faults.mediumErrors) errors.push_back({{"lba", m.lba}, {"count", m.count}});
+  j["noCapabilitiesPage"] = faults.noCapabilitiesPage;
+  j["blockDescriptor"] = faults.blockDescriptor;
+  j["noGetConfiguration"] = faults.noGetConfiguration;
+  if (faults.inquiryVendor) j["inquiryVendor"] = *faults.inquiryVendor;
+  if (faults.inquiryProduct) j["inquiryProduct"] = *faults.inquiryProduct;
+  return j;
+}
+
+bool FaultsFromJson(const nlohmann::json& j, Faults& faults, std::string& error) {
+  Faults result;
+  try {
+    if (!j.is_object()) throw std::runtime_error("not an object");
+    for (const auto& c : j.value("commands", nlohmann::json::array())) {
+      CommandFault f;
+      f.opcode = c.at("opcode").get<std::uint8_t>();
+      const std::string kind = c.at("kind").get<std::string>();
+      if (kind == "busy") {
+        f.kind = CommandFault::Kind::Busy;
+      } else if (kind == "notready") {
+        f.kind = CommandFault::Kind::NotReady;
+      } else if (kind == "sense") {
+        f.kind = CommandFault::Kind::Sense;
+        f.code = {c.at("key").get<std::uint8_t>(), c.at("asc").get<std::uint8_t>(),
+                  c.at("ascq").get<std::uint8_t>()};
+      } else {
+        throw std::runtime_error("unknown fault kind \"" + kind + "\"");
+      }
+      f.count = c.value("count", 1);
+      result.commands.push_back(f);
+    }
+    for (const auto& m : j.value("mediumErrors", nlohmann::json::array()))
+      result.mediumErrors.push_back({m.at("lba").get<std::uint32_t>(), m.value("count", -1)});
+    result.noCapabilitiesPage = j.value("noCapabilitiesPage", false);
+    result.blockDescriptor = j.value("blockDescriptor", false);
+    result.noGetConfiguration = j.value("noGetConfiguration", false);
+    if (j.contains("inquiryVendor")) result.inquiryVendor = j["inquiryVendor"].get<std::string>();
+    if (j.contains("inquiryProduct")) result.inquiryProduct = j["inquiryProduct"].get<std::string>();
+  } catch (const std::exception& e) {
+    error = e.what();
+    return false;
+  }
+  faults = std::move(result);
+  return true;
+}
+
+}  // namespace kivo::vdrive

@@ -1,0 +1,55 @@
+// Scripted misbehaviour, kept in the state folder so that a test driving any front end can
+// make the drive busy, not ready or failing in a chosen way, or make it look like a drive with
+// a particular identity or quirk.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "virtualdrive/Scsi.h"
+
+namespace kivo::vdrive {
+
+struct CommandFault {
+  enum class Kind { Busy, NotReady, Sense };
+  std::uint8_t opcode = 0;
+  Kind kind = Kind::Busy;
+  SenseCode code{};  // for Sense
+  int count = 1;     // answers left; negative: for ever
+  bool operator==(const CommandFault&) const = default;
+};
+
+struct MediumErrorFault {
+  std::uint32_t lba = 0;
+  int count = -1;
+  bool operator==(const MediumErrorFault&) const = default;
+};
+
+struct Faults {
+  std::vector<CommandFault> commands;
+  std::vector<MediumErrorFault> mediumErrors;
+  bool noCapabilitiesPage = false;   // MODE SENSE of page 2Ah is refused
+  bool blockDescriptor = false;      // mode pages follow an 8-byte block descriptor
+  bool noGetConfiguration = false;   // GET CONFIGURATION is an unknown command
+  std::optional<std::string> inquiryVendor;
+  std::optional<std::string> inquiryProduct;
+
+  bool empty() const { return *this == Faults{}; }
+  bool operator==(const Faults&) const = default;
+
+  // The answer a command fault gives to opcode, consuming one use; nullopt when none applies.
+  std::optional<ScsiResult> TakeCommandFault(std::uint8_t opcode);
+  // Whether [lba, lba + count) touches a block with a medium error; consumes one use and gives
+  // the failing block.
+  std::optional<std::uint32_t> TakeMediumError(std::uint32_t lba, std::uint32_t count);
+};
+
+nlohmann::json FaultsToJson(const Faults& faults);
+// False with a reason when the text is not a fault script.
+bool FaultsFromJson(const nlohmann::json& json, Faults& faults, std::string& error);
+
+}  // namespace kivo::vdrive

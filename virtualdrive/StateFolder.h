@@ -1,0 +1,58 @@
+// The drive's folder on disk: an exclusive lock so that processes never interleave, files
+// replaced atomically (a new file, then a rename), and notice of files changed by another
+// process.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kivo::vdrive {
+
+// Identity and age of a file, to notice that another process replaced it.
+struct FileStamp {
+  bool exists = false;
+  std::uint64_t device = 0, inode = 0, size = 0;
+  std::int64_t mtimeNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+class StateFolder {
+ public:
+  explicit StateFolder(std::string path);
+  ~StateFolder();
+  StateFolder(const StateFolder&) = delete;
+  StateFolder& operator=(const StateFolder&) = delete;
+
+  // Creates the folder and its lock file; false with a reason when that is impossible.
+  bool Open(std::string& error);
+  const std::string& Path() const { return path_; }
+  std::string File(std::string_view name) const;
+
+  // Holds the folder's lock (flock) for the scope.
+  class Lock {
+   public:
+    explicit Lock(const StateFolder& folder);
+    ~Lock();
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+   private:
+    int fd_;
+  };
+
+  FileStamp Stamp(std::string_view name) const;
+  // The whole file; false with a reason (a missing file sets missing).
+  bool ReadText(std::string_view name, std::string& text, bool& missing, std::string& error) const;
+  // Writes name.tmp and renames it over name.
+  bool WriteAtomically(std::string_view name, const std::string& text, std::string& error) const;
+
+ private:
+  std::string path_;
+  int lockFd_ = -1;
+};
+
+// KIVO_VIRTUAL_RECORDER, else ~/.local/share/kivo-ardel/virtual-recorder; empty with a reason
+// when neither can be found.
+std::string DefaultStateFolder(std::string& error);
+
+}  // namespace kivo::vdrive
