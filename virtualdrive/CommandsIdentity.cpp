@@ -31,11 +31,12 @@ ScsiResult Inquiry(DriveContext& ctx, const Command& cmd) {
     // Supported pages and the unit serial number.
     if (page == 0x00) return cmd.Reply({0x05, 0x00, 0x00, 0x02, 0x00, 0x80});
     if (page == 0x80) {
-      std::vector<std::uint8_t> reply(4, 0);
+      const std::string_view serial = text::kSerialNumber;
+      std::vector<std::uint8_t> reply(4 + serial.size(), 0);
       reply[0] = 0x05;
       reply[1] = 0x80;
-      reply[3] = static_cast<std::uint8_t>(std::string(text::kSerialNumber).size());
-      reply.insert(reply.end(), text::kSerialNumber.begin(), text::kSerialNumber.end());
+      reply[3] = static_cast<std::uint8_t>(serial.size());
+      std::copy(serial.begin(), serial.end(), reply.begin() + 4);
       return cmd.Reply(reply);
     }
     return ScsiResult::Check(sense::kInvalidFieldInCdb);
