@@ -1,6 +1,7 @@
 // Choosing the drive that every later command goes to, and reading its identity.
 #include <cstring>
 
+#include "engine/drive/Capabilities.h"
 #include "engine/drive/DeviceListLine.h"
 #include "engine/drive/DriveQuirks.h"
 #include "engine/drive/Strings.h"
@@ -66,7 +67,10 @@ void TSCSIDevice::SelectDevice(const std::string& Id) {
     Target = target;
     Lun = lun;
     DeviceId = Id;
-    RefreshCapabilities();
+    // The capabilities are read before the identity, so the underrun quirk (a matter of
+    // identity) must not be the previously selected drive's; it is added once known.
+    UnderrunQuirk = false;
+    ReadCapabilities();
     // A drive that does not answer is not selected: the buffer would still describe the
     // previously selected drive.
     valid = Inquiry() &&
@@ -78,6 +82,7 @@ void TSCSIDevice::SelectDevice(const std::string& Id) {
     return;
   }
   SetQuirks();
+  if (UnderrunQuirk) Capabilities.fetch_or(kUnderrunProtection);
   if (OnDeviceChange) OnDeviceChange(this);
 }
 

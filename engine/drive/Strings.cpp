@@ -326,7 +326,42 @@ constexpr CommandName kCommandNames[] = {
     {0xBF, "SEND DVD STRUCTURE"},
 };
 
+struct NamedProfile {
+  std::uint16_t profile;
+  std::string_view name;
+};
+
+constexpr NamedProfile kProfileNames[] = {
+    {0x0001, "Stacionarni disk"},
+    {0x0002, "Prenosivi disk"},
+    {0x0003, "MO brisanje"},
+    {0x0004, "MO Jednom upis"},
+    {0x0005, "AS-MO"},
+    {0x0008, kMediaNames[1]},
+    {0x0009, kMediaNames[2]},
+    {0x000A, kMediaNames[3]},
+    {0x0010, kMediaNames[4]},
+    {0x0011, kMediaNames[5]},
+    {0x0012, kMediaNames[6]},
+    {0x0013, "DVD-RW Restriktivni prepis"},
+    {0x0014, "DVD-RW Sekvencijalni upis"},
+    {0x001A, kMediaNames[10]},
+    {0x001B, kMediaNames[11]},
+    {0x0020, kMediaNames[13]},
+    {0x0021, kMediaNames[14]},
+    {0x0022, kMediaNames[15]},
+};
+
+constexpr std::string_view kUnnamedProfile = "???????";
+
 }  // namespace
+
+std::string_view ProfileName(std::uint16_t profile) {
+  for (const auto& named : kProfileNames) {
+    if (named.profile == profile) return named.name;
+  }
+  return kUnnamedProfile;
+}
 
 std::string_view SenseKeyText(std::uint8_t key) { return kSenseKeys[key & 0x0F]; }
 

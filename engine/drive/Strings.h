@@ -2,6 +2,7 @@
 // are shown to the user exactly as written here.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -71,5 +72,17 @@ inline constexpr std::string_view kAspiLibraryName = "WNASPI32.DLL";
 inline constexpr std::string_view kAspiLibraryFile = "libwnaspi32.so";
 inline constexpr std::string_view kPassThroughManager = "KIVO ARDEL SG_IO";
 inline constexpr std::string_view kPassThroughAdapter = "SPTI %d";
+
+// Media kinds 0 to 15 by number (kind 7 is never produced but keeps its name).
+inline constexpr std::array<std::string_view, 16> kMediaNames = {
+    "UNKNOWN", "CD-ROM", "CD-R",   "CD-RW",  "DVD-ROM",  "DVD-R",    "DVD-RAM", "DVD-RW",
+    "DVD-RW",  "DVD-RW", "DVD+RW", "DVD+R",  "DVD+R DL", "DDCD-ROM", "DDCD-R",  "DDCD-RW",
+};
+// The media name of the disc information record by current profile; "???????" for a profile
+// without a name.
+std::string_view ProfileName(std::uint16_t profile);
+
+// A track number beyond the one byte that READ TRACK INFORMATION is given here.
+inline constexpr std::string_view kTrackNumberTooLarge = "TRACK NUMBER OUT OF RANGE";
 
 }  // namespace kivo::text

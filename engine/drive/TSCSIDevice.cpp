@@ -40,8 +40,4 @@ void TSCSIDevice::DebugMessage(const std::string& Message, std::uint8_t MessageT
   if (OnDebugMessage) OnDebugMessage(this, Message, MessageType);
 }
 
-// Reading the capabilities belongs to the drive identity work; until it is present selection
-// goes straight to the INQUIRY.
-void TSCSIDevice::RefreshCapabilities() {}
-
 }  // namespace kivo

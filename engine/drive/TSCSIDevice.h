@@ -3,12 +3,18 @@
 // in ExecuteCommand; the transport underneath is process-wide (see Transport.h).
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "engine/drive/DiscInformation.h"
+#include "engine/drive/DriveCommand.h"
+#include "engine/drive/MediaKinds.h"
 #include "engine/platform/Aspi.h"
 #include "engine/platform/Threads.h"
 
@@ -30,6 +36,12 @@ constexpr std::uint32_t kNoTransportOrDevice = 226;
 // The address bytes of "no drive selected".
 constexpr std::uint8_t kNoDevice = 254;
 constexpr int kInquiryBufferSize = 131;
+constexpr std::size_t kCapabilitiesPageSize = 516;
+constexpr std::size_t kDiscInfoSize = 56;
+constexpr std::size_t kTrackInfoSize = 40;
+constexpr std::size_t kAtipSize = 26;
+// What TEST UNIT READY is given wherever readiness is asked.
+constexpr unsigned kReadyTimeoutMs = 5000;
 
 class TSCSIDevice {
  public:
@@ -54,6 +66,75 @@ class TSCSIDevice {
   // INQUIRY (128 bytes) into InquiryBuffer; control characters in the identification are
   // blanked so that vendor and product comparisons see blanks.
   bool Inquiry();
+
+  // --- identity and capabilities ---
+  // MODE SENSE(10) of a page (current or default values). The destination is zeroed for
+  // ClearLength + 1 bytes and receives the reply's first Length bytes; both stop at its end.
+  bool ModeSense(std::uint8_t Page, std::span<std::uint8_t> Destination, bool Defaults,
+                 std::uint16_t Length, std::uint16_t ClearLength);
+  // GET CONFIGURATION; false without sending when the buffer is shorter than Length.
+  bool GetConfiguration(std::uint8_t RequestType, std::uint16_t StartingFeature, std::uint8_t Length,
+                        std::span<std::uint8_t> Buffer);
+  // Reads page 2Ah twice (default, then current values) and the feature descriptors; true when
+  // the current page was read. Fills CapabilitiesPage, Capabilities and the maximum speeds.
+  bool ReadCapabilities();
+  // Speeds in KB/s from a fresh ReadCapabilities; 0 when it failed.
+  std::uint16_t MaxWriteSpeed();
+  std::uint16_t MaxReadSpeed();
+  std::uint16_t CurrentWriteSpeed();
+  // READ BUFFER CAPACITY in bytes; a free length of FFFFFFFFh reads as an empty buffer.
+  bool ReadBufferCapacity(std::uint32_t& Length, std::uint32_t& Free);
+  // The loaded medium's kind (0 to 15), asked of the drive every time.
+  std::uint16_t MediaKind();
+
+  // --- disc and track information ---
+  bool ReadDiscInfo();
+  // Track 0xFF names the invisible track. A number above 0xFF is refused without a command.
+  bool ReadTrackInfo(unsigned Track);
+  bool ReadToc(std::uint8_t Format, std::span<std::uint8_t> Buffer, bool Msf, std::uint8_t Number,
+               std::uint8_t AllocationLength, std::uint8_t Control);
+  bool ReadCapacity(std::uint32_t& LastAddress, std::uint32_t& BlockLength);
+  bool ReadFormatCapacities(std::uint32_t& SectorCount, std::uint32_t& BlockLength);
+  static std::uint32_t MsfToLba(std::uint32_t Hours, std::uint32_t Minutes, std::uint32_t Seconds,
+                                std::uint32_t Frames);
+  // Fills Disc when the drive is ready (Disc.Ready = 1); otherwise leaves it as it was.
+  void GetDiscInfo(TDisc& Disc);
+  // 0 empty, 1 open, 2 closed, 3 other; -1 when the disc information cannot be read.
+  int DiscStatus();
+  std::uint32_t SessionCount();
+  std::uint32_t IsoVolumeSize();
+  bool DiscErasable();
+  // Waits for the drive to leave a long operation; false when the budget ran out.
+  bool WaitReady(long Total, long Step);
+
+  // --- drive control ---
+  bool TestUnitReady(unsigned Timeout);
+  void RezeroUnit();
+  bool RequestSense(std::span<std::uint8_t> Buffer, std::uint8_t Length);
+  bool FormatUnit(std::uint8_t CdbByte1, std::span<const std::uint8_t> ParameterList);
+  bool LoadEject(bool Eject);
+  bool PreventAllowRemoval(bool Allow);
+  bool ReadSectors(std::uint32_t Address, std::uint16_t Blocks, std::span<std::uint8_t> Buffer);
+  // Counts a request still pending (status 0) as done; a request that was never sent fails.
+  bool WriteSectors(std::uint32_t Address, std::uint16_t Blocks, std::span<const std::uint8_t> Data,
+                    std::uint8_t RequestFlags = kDataOut);
+  bool SynchronizeCache(unsigned Timeout, bool Immediate);
+  // Lists longer than the command's length field are refused without a command.
+  bool ModeSelect(std::span<const std::uint8_t> ParameterList);
+  bool CloseTrackSession(bool CloseTrack, bool Immediate, bool Finalize);
+  bool CloseTrackSessionRaw(bool Immediate, std::uint8_t CloseFunction, std::uint8_t Byte3,
+                            std::uint8_t Byte4, std::uint8_t Byte5);
+  bool SendCueSheet(std::span<const std::uint8_t> CueSheet);
+  // Speeds in KB/s; 0 is sent as FFFFh, the drive's maximum.
+  bool SetSpeed(std::uint16_t ReadSpeed, std::uint16_t WriteSpeed);
+  std::uint16_t ReadSpeed() const { return readSpeed_.load(); }
+  // Takes effect with the next write-speed setting or SetSpeed.
+  void SetReadSpeed(std::uint16_t Value) { readSpeed_.store(Value); }
+  std::uint16_t WriteSpeed() const { return writeSpeed_.load(); }
+  // Sends SET CD SPEED with the read speed, then keeps the value whatever the drive said.
+  void SetWriteSpeed(std::uint16_t Value);
+  // Progress of the running erase in percent; 0 when not erasing.
+  std::int32_t ErasePercent() const { return Erasing.load() ? EraseProgress.load() : 0; }
 
   // --- command execution ---
   // Sends Request to the selected drive; returns kNoTransportOrDevice when nothing was sent,
@@ -87,6 +168,22 @@ class TSCSIDevice {
   bool LongFormatQuirk = false;  // formats slowly; waiting needs a longer budget
 
   std::atomic<bool> Erasing{false};
+  std::atomic<std::int32_t> EraseProgress{0};  // published by the erase thread
+
+  // --- what the drive and disc readings left ---
+  // Page 2Ah from its page code byte; after a successful ReadCapabilities the speed and buffer
+  // words (bytes 8, 12, 14, 18, 20) are in host order.
+  alignas(4) std::array<std::uint8_t, kCapabilitiesPageSize> CapabilitiesPage{};
+  std::atomic<std::uint32_t> Capabilities{0};  // Capability bits
+  std::atomic<std::uint16_t> DeviceMaxWriteSpeed{0};
+  std::atomic<std::uint16_t> DeviceMaxReadSpeed{0};
+  // Read by the window's timer while the writer updates them.
+  std::atomic<std::uint32_t> DeviceBufferSize{0};
+  std::atomic<std::uint32_t> DeviceFreeBufferSize{0};
+  alignas(4) std::array<std::uint8_t, kDiscInfoSize> DiscInfoBuffer{};
+  alignas(4) std::array<std::uint8_t, kTrackInfoSize> TrackInfo{};
+  alignas(4) std::array<std::uint8_t, kAtipSize> AtipBuffer{};
+  TDisc DiscRecord;
 
   // --- outcome of the last command ---
   std::string LastErrorText;
@@ -96,14 +193,25 @@ class TSCSIDevice {
   std::atomic<bool> ErrorLogLatch{false};
 
  private:
-  // Capability reading happens at selection, before the drive is asked for its identity.
-  void RefreshCapabilities();
   bool SendInquiry();
+  // Sends a wrapper's command; the request's final status, or nullopt when nothing was sent.
+  std::optional<std::uint8_t> Send(const DriveCommand& Command);
+  bool Succeeds(const DriveCommand& Command) { return Send(Command) == SS_COMP; }
+  // Whether the last command left "logical unit not ready" in LastSense.
+  bool NotReady() const;
+  bool ReadAtip();
+  // The current profile from GET CONFIGURATION; nullopt when the drive refused it.
+  std::optional<std::uint16_t> CurrentProfile();
+  // Ends a wrapper that sends nothing because its arguments cannot be sent as given; the reason
+  // becomes the last error.
+  bool Refuse(std::string_view Reason);
   void ClearSelection();
   void SetQuirks();
 
   void* owner_ = nullptr;
   kivo::platform::RecursiveLock lock_;
+  std::atomic<std::uint16_t> readSpeed_{0};
+  std::atomic<std::uint16_t> writeSpeed_{0};
 };
 
 }  // namespace kivo

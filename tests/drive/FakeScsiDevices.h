@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -30,6 +31,18 @@ struct SgIoReply {
   unsigned short driverStatus = 0;
   std::vector<unsigned char> sense;
 };
+
+// One command as it reached the node.
+struct SentCommand {
+  std::vector<unsigned char> cdb;
+  int direction = SG_DXFER_NONE;
+  unsigned length = 0;
+};
+
+// Shapes the reply to one command: fills the host's data (length bytes) and returns how the
+// command ends.
+using Responder = std::function<SgIoReply(const std::vector<unsigned char>& cdb, unsigned char* data,
+                                          unsigned length)>;
 
 class FakeScsiDevices final : public platform::ScsiDeviceOps {
  public:
@@ -76,14 +89,17 @@ class FakeScsiDevices final : public platform::ScsiDeviceOps {
     }
     last = request;
     lastCdb.assign(cdb, cdb + request.cmd_len);
-    if (reply.error != 0) return reply.error;
-    request.status = reply.status;
-    request.host_status = reply.hostStatus;
-    request.driver_status = reply.driverStatus;
-    const bool bad = reply.status != 0 || reply.hostStatus != 0 || reply.driverStatus != 0;
+    sent.push_back({lastCdb, request.dxfer_direction, request.dxfer_len});
+    const SgIoReply answer =
+        responder ? responder(lastCdb, static_cast<unsigned char*>(request.dxferp), request.dxfer_len) : reply;
+    if (answer.error != 0) return answer.error;
+    request.status = answer.status;
+    request.host_status = answer.hostStatus;
+    request.driver_status = answer.driverStatus;
+    const bool bad = answer.status != 0 || answer.hostStatus != 0 || answer.driverStatus != 0;
     request.info = bad ? SG_INFO_CHECK : SG_INFO_OK;
-    const auto senseBytes = std::min<std::size_t>(reply.sense.size(), request.mx_sb_len);
-    if (senseBytes > 0) std::memcpy(request.sbp, reply.sense.data(), senseBytes);
+    const auto senseBytes = std::min<std::size_t>(answer.sense.size(), request.mx_sb_len);
+    if (senseBytes > 0) std::memcpy(request.sbp, answer.sense.data(), senseBytes);
     request.sb_len_wr = static_cast<unsigned char>(senseBytes);
     return 0;
   }
@@ -95,6 +111,8 @@ class FakeScsiDevices final : public platform::ScsiDeviceOps {
   std::size_t OpenHandles() const { return open_.size(); }
 
   SgIoReply reply;
+  Responder responder;  // when set, it answers instead of reply
+  std::vector<SentCommand> sent;
   sg_io_hdr last{};
   std::vector<unsigned char> lastCdb;
   int inquiries = 0;
