@@ -7,5 +7,9 @@
 namespace kivo::cli {
 
 void AddDevicesCommand(CLI::App& app, int& exitStatus);
+void AddCapsCommand(CLI::App& app, int& exitStatus);
+// eject, load and ready.
+void AddTrayCommands(CLI::App& app, int& exitStatus);
+void AddMkisoCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace kivo::cli

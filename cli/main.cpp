@@ -9,6 +9,9 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   int exitStatus = 0;
   kivo::cli::AddDevicesCommand(app, exitStatus);
+  kivo::cli::AddCapsCommand(app, exitStatus);
+  kivo::cli::AddTrayCommands(app, exitStatus);
+  kivo::cli::AddMkisoCommand(app, exitStatus);
   CLI11_PARSE(app, argc, argv);
   return exitStatus;
 }

@@ -61,6 +61,10 @@ struct TFEntry {
   TFEntry* Next = nullptr;       // next entry of the same directory
 
   bool IsDirectory() const { return (Attr & kEntryAttrDirectory) != 0; }
+  // Whether the entry's bytes belong to this session's data, read from its source. Directories'
+  // entries, imported files (their data is on the disc already), sourceless and empty files
+  // take no sectors.
+  bool CarriesData() const { return !IsDirectory() && !Imported && !SourcePath.empty() && Size > 0; }
   // The directory whose list holds this entry.
   TDEntry* Owner() const { return owner_; }
 

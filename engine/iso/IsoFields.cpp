@@ -43,6 +43,46 @@ void WriteRecordingDate(std::span<std::uint8_t, 7> field, TDateTime local, std::
   field[6] = static_cast<std::uint8_t>(timeZoneOffset & 0xFF);
 }
 
+void WriteDateText(std::span<std::uint8_t, 17> field, TDateTime local) {
+  std::string text(16, '0');
+  if (const auto t = DecodeDateTime(local)) {
+    text = PaddedNumber(t->year, 4, "0") + PaddedNumber(t->month, 2, "0") + PaddedNumber(t->day, 2, "0") +
+           PaddedNumber(t->hour, 2, "0") + PaddedNumber(t->minute, 2, "0") + PaddedNumber(t->second, 2, "0") +
+           PaddedNumber(t->millisecond, 2, "0");
+    text.resize(16);
+  }
+  std::copy_n(text.begin(), 16, field.begin());
+  field[16] = 0;
+}
+
+void PutLe16(std::span<std::uint8_t> out, std::size_t at, std::uint16_t value) {
+  out[at] = static_cast<std::uint8_t>(value);
+  out[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void PutBe16(std::span<std::uint8_t> out, std::size_t at, std::uint16_t value) {
+  out[at] = static_cast<std::uint8_t>(value >> 8);
+  out[at + 1] = static_cast<std::uint8_t>(value);
+}
+
+void PutLe32(std::span<std::uint8_t> out, std::size_t at, std::uint32_t value) {
+  for (std::size_t i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+void PutBe32(std::span<std::uint8_t> out, std::size_t at, std::uint32_t value) {
+  for (std::size_t i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+}
+
+void PutBoth16(std::span<std::uint8_t> out, std::size_t at, std::uint16_t value) {
+  PutLe16(out, at, value);
+  PutBe16(out, at + 2, value);
+}
+
+void PutBoth32(std::span<std::uint8_t> out, std::size_t at, std::uint32_t value) {
+  PutLe32(out, at, value);
+  PutBe32(out, at + 4, value);
+}
+
 Msf SectorToMsf(std::int64_t sector) {
   return Msf{sector / 4500, static_cast<int>(sector / 75 % 60), static_cast<int>(sector % 75)};
 }

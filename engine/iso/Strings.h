@@ -32,6 +32,29 @@ inline constexpr std::string_view kCannotClearArchive = "CANNOT CLEAR ARCHIVE AT
 inline constexpr std::string_view kArchiveMarksUnsupported =
     "ARCHIVE MARKS ARE NOT KEPT ON THIS FILE SYSTEM, EVERY FILE COUNTS AS CHANGED: %s";
 
+// Message type 0: the layout could not learn where the new session starts.
+inline constexpr std::string_view kNoSessionStart = " ERROR GETTING NEXT WRITABLE ADDRESS";
+
+// Message type 4: a file of the image saved quickly is not where the layout put it (source,
+// expected sector, actual sector).
+inline constexpr std::string_view kMisplacedFile = " INTERNAL ERROR 0004 %s %d<>%d";
+// Message type 4: the source changed after it was added; the layout's size is what counts.
+inline constexpr std::string_view kSourceShrank = "SOURCE FILE SHRANK SINCE IT WAS ADDED, PADDED WITH ZEROS: %s";
+inline constexpr std::string_view kSourceGrew =
+    "SOURCE FILE GREW SINCE IT WAS ADDED, ONLY ITS FORMER LENGTH WRITTEN: %s";
+
+// The error that ends an image save (OnWriteDone); %s is "<path>: <reason>".
+inline constexpr std::string_view kCannotCreateImage = "CANNOT CREATE IMAGE FILE %s";
+inline constexpr std::string_view kCannotWriteImage = "CANNOT WRITE IMAGE FILE %s";
+inline constexpr std::string_view kCannotOpenSourceFile = "CANNOT OPEN SOURCE FILE %s";
+inline constexpr std::string_view kCannotReadSourceFile = "CANNOT READ SOURCE FILE %s";
+inline constexpr std::string_view kStreamedSaveUnavailable = "STREAMED IMAGE SAVE IS NOT AVAILABLE";
+
+// Fixed texts of the volume structures.
+inline constexpr std::string_view kStandardId = "CD001";
+inline constexpr std::string_view kBootSystemId = "EL TORITO SPECIFICATION";
+inline constexpr std::string_view kBootCatalogId = "Zantir CD/DVD Ardel";
+
 // Names of the root directory in the two trees.
 inline constexpr std::string_view kRootShortName = "CD_ROOT";
 inline constexpr std::string_view kRootLongName = "CD Root Directory";

@@ -36,6 +36,7 @@ bool TZelvoBurner::ResetCompilation(std::int32_t MaxFiles, std::int32_t MaxDirec
   CompilationBytes = 0;
   LayoutValid = false;
   archiveNoteGiven_ = false;
+  importDir_ = nullptr;  // it was disposed of with the tree
   return true;
 }
 

@@ -1,18 +1,23 @@
 // The burner component: the one object through which the application compiles, lays out and
 // records discs and image files. It is the drive component with a compilation added; the
 // tree itself lives in CompilationTree, and the methods here add the rules of adding (names,
-// events, refusals, capacities, accounting) and the walk over source directories.
+// events, refusals, capacities, accounting) and the walk over source directories. The layout
+// values it carries are those of TLayoutValues; the structures they place are built by the
+// writers beside this file (volume descriptors, path tables, directory records, boot catalog).
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/drive/TSCSIDevice.h"
 #include "engine/iso/CompilationTree.h"
 #include "engine/iso/DateTime.h"
+#include "engine/iso/DirectoryRecords.h"
 #include "engine/iso/Entries.h"
+#include "engine/iso/LayoutValues.h"
 #include "engine/iso/Streams.h"
 #include "engine/platform/Files.h"
 
@@ -40,7 +45,7 @@ inline constexpr std::int32_t kMinimumCacheSize = 2097152;
 // A file's data length is a 32-bit field of its directory record.
 inline constexpr std::uint64_t kMaxFileSize = 0xFFFFFFFFull;
 
-class TZelvoBurner : public TSCSIDevice {
+class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
  public:
   explicit TZelvoBurner(void* Owner = nullptr);
   ~TZelvoBurner() override;
@@ -123,6 +128,37 @@ class TZelvoBurner : public TSCSIDevice {
   // (a file, a directory, or a mask such as "/data/*.txt").
   std::int64_t SourceDirectorySize(const std::string& Path);
 
+  // --- layout and image ---
+  // Orders the directories, gives every structure and every file its sector and computes all
+  // sizes; returns 1. Disc mode (ImageMode false) first asks the drive for the medium and, when
+  // requested, the session start, and imports ImportSessionNumber into ImportDir (null: root).
+  std::int32_t PrepareLayout(bool ImageMode, TDEntry* ImportDir);
+  // Writes HeaderStream from the values of the last PrepareLayout and remembers ImportDir for
+  // the recording start; returns true.
+  bool BuildHeader(TDEntry* ImportDir);
+  // Sectors this session writes; at least 300 with WritePostGap.
+  std::int64_t ImageSize() const;
+  // Writes the compilation as an image file. Quick: on this thread; OnWriteDone reports the
+  // end (an empty error on success) before it returns 1, or 0 after a failure. Not quick: the
+  // streamed save of the recording threads, which returns -1 at once.
+  std::int32_t SaveISO(const std::string& FileName, bool Quick);
+
+  // The system area and the volume descriptors of the last BuildHeader, for rewriting the start
+  // of overwritable media: 65537 bytes, 0xFF beyond the first LeadingHeaderBytes.
+  std::vector<std::uint8_t> LeadingHeaderCopy;
+  std::int32_t LeadingHeaderBytes = 0;
+  // Set by the recording start while it lays out a session that must begin at the drive's
+  // next writable address.
+  bool SessionStartRequested = false;
+  // The ImportDir of the last BuildHeader (null until then, and after a reset).
+  TDEntry* RememberedImportDir() const { return importDir_; }
+
+  // --- steps that belong to recording discs ---
+  // Sets SessionStart to the drive's next writable address; false when it cannot be learnt.
+  bool FindSessionStart();
+  // Adds a session of the disc (1 = first, -1 = last) below Dir (null: the root).
+  bool ImportSession(std::int8_t Session, TDEntry* Dir);
+
  private:
   struct PlacedDirectory {
     TDEntry* dir = nullptr;
@@ -148,9 +184,22 @@ class TZelvoBurner : public TSCSIDevice {
                         std::vector<platform::FileId>& ancestors);
   void Report(std::string_view format, const std::string& subject, std::uint8_t type = 4);
 
+  void PrepareDiscSession(TDEntry* importDir);
+  std::int64_t BootImageFileSize() const;
+  void AllocateSectors();
+  // The hidden record of the boot image in the root of a tree (null when not bootable).
+  std::optional<AddedRecord> RootAddition(DirectoryTree tree, TDateTime now) const;
+  void AssignFileAddresses();
+  std::int64_t HeaderSectors() const;
+  void CopyLeadingHeader();
+  std::int32_t SaveISOStreamed(const std::string& fileName);
+  void RaiseWriteDone(const std::string& error);
+
   CompilationTree tree_;
   std::int32_t cacheSize_ = kDefaultCacheSize;
   bool archiveNoteGiven_ = false;
+  TDEntry* importDir_ = nullptr;
+  TFEntry bootEntry_;  // the names of the boot image's record, chosen by the layout
 };
 
 }  // namespace kivo

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Image making side by side: kivoardel-cli mkiso, genisoimage -J and xorriso -as mkisofs -J on
+# the same trees, with wall time and peak memory of each, and reading the same data with tar as
+# the floor (warm cache: every tree is read once before anything is timed).
+#
+#   bench/mkiso-compare.sh [BUILD_DIR]
+#
+# Trees (made once in $BENCH_DIR, default /tmp/kivo-bench-mkiso, and kept for later runs):
+#   large   4 files of 300 MB
+#   spread  200000 small files in 2000 directories
+#   flat    100000 small files in one directory
+# SCALE=N divides every count and size by N (SCALE=10 for a quick look). RUNS=N times each
+# command N times and keeps the fastest (default 2).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+cli=$build/bin/kivoardel-cli
+scale=${SCALE:-1}
+runs=${RUNS:-2}
+bench=${BENCH_DIR:-/tmp/kivo-bench-mkiso}
+[ -x "$cli" ] || { echo "no $cli: build kivoardel-cli first" >&2; exit 1; }
+for tool in genisoimage xorriso tar /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
+done
+
+# Small files of 1 to 8 KiB, each with its own bytes.
+make_small_files() {  # dir, count
+  python3 - "$1" "$2" <<'PY'
+import os, sys
+d, n = sys.argv[1], int(sys.argv[2])
+os.makedirs(d, exist_ok=True)
+for i in range(n):
+    with open(os.path.join(d, f"file_{i:07}.dat"), "wb") as f:
+        f.write((f"{d}/{i}\n" * 400)[: 1024 * (1 + i % 8)].encode())
+PY
+}
+
+make_tree() {  # name
+  local dir=$bench/$1-$scale
+  [ -f "$dir.done" ] && return
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  case $1 in
+    large)
+      for i in 1 2 3 4; do head -c $((300 * 1024 * 1024 / scale)) /dev/urandom >"$dir/big$i.bin"; done ;;
+    spread)
+      local dirs=$((2000 / scale)) per=100
+      for ((d = 0; d < dirs; d++)); do make_small_files "$dir/d$((d / 100))/d$d" $per; done ;;
+    flat)
+      make_small_files "$dir/all" $((100000 / scale)) ;;
+  esac
+  touch "$dir.done"
+}
+
+# Fastest of $runs: "seconds peak-KiB".
+measure() {
+  local best="" line
+  for ((r = 0; r < runs; r++)); do
+    rm -f "$bench/out.iso"
+    line=$(/usr/bin/time -f "%e %M" "$@" 2>&1 >/dev/null | tail -n 1)
+    if [ -z "$best" ] || awk -v a="${line%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then best=$line; fi
+  done
+  rm -f "$bench/out.iso"
+  echo "$best"
+}
+
+printf '%-8s %-32s %10s %12s %8s\n' tree command seconds "peak MiB" "x mkiso"
+for tree in large spread flat; do
+  make_tree "$tree"
+  src=$bench/$tree-$scale
+  tar cf - -C "$src" . | cat >/dev/null  # warm the cache
+  declare -A result=()
+  result[mkiso]=$(measure "$cli" mkiso -o "$bench/out.iso" "$src")
+  result[genisoimage]=$(measure genisoimage -quiet -J -o "$bench/out.iso" "$src")
+  result[xorriso]=$(measure xorriso -as mkisofs -quiet -J -o "$bench/out.iso" "$src")
+  # GNU tar does not read file data when its archive is /dev/null, so the pipe to cat is the
+  # reading floor; the plain form is shown as well.
+  result["tar | cat"]=$(measure sh -c "tar cf - -C '$src' . | cat >/dev/null")
+  result["tar >/dev/null"]=$(measure sh -c "tar cf - -C '$src' . >/dev/null")
+  base=${result[mkiso]%% *}
+  for name in mkiso genisoimage xorriso "tar | cat" "tar >/dev/null"; do
+    set -- ${result[$name]}
+    awk -v tree="$tree" -v name="$name" -v s="$1" -v kib="$2" -v base="$base" \
+      'BEGIN { printf "%-8s %-32s %10s %12.1f %8.2f\n", tree, name, s, kib / 1024, (base > 0 ? s / base : 1) }'
+  done
+  unset result
+done

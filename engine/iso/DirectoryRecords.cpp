@@ -1,0 +1,144 @@
+#include "engine/iso/DirectoryRecords.h"
+
+#include <algorithm>
+#include <array>
+
+#include "engine/iso/IsoFields.h"
+#include "engine/platform/Text.h"
+
+namespace kivo {
+
+namespace {
+
+constexpr std::string_view kVersionSuffix = ";1";
+constexpr std::size_t kRecordHeader = 33;
+constexpr std::uint8_t kDotIdentifier[] = {0x00};
+constexpr std::uint8_t kDotDotIdentifier[] = {0x01};
+
+std::uint32_t Low32(std::int64_t value) { return static_cast<std::uint32_t>(value); }
+
+std::uint32_t DirectoryOffset(const TDEntry& dir, DirectoryTree tree) {
+  return static_cast<std::uint32_t>(tree == DirectoryTree::Iso ? dir.IsoDirOffset : dir.JolietDirOffset);
+}
+
+std::int64_t DirectoryBytes(const TDEntry& dir, DirectoryTree tree) {
+  return tree == DirectoryTree::Iso ? dir.IsoDirSize : dir.JolietDirSize;
+}
+
+RecordFields EntryFields(const TFEntry& e, const DirectoryWriteSettings& s) {
+  const bool iso = s.tree == DirectoryTree::Iso;
+  const auto address = static_cast<std::uint32_t>(iso ? e.IsoAddress : e.JolietAddress);
+  RecordFields f;
+  f.date = e.DateTime;
+  f.dataLength = Low32(iso ? e.Size : e.JolietSize);
+  f.flags = (e.Attr & 0x02) != 0 ? kFlagHidden : 0;
+  if (e.IsDirectory()) {
+    f.extent = s.areaStart + address;
+    f.flags |= kFlagDirectory;
+  } else if (e.Imported) {
+    f.extent = address;  // the data of an earlier session stays where it is
+  } else if (e.CarriesData()) {
+    f.extent = s.firstFileLocation + address;
+  }  // an empty or sourceless file points at sector 0 and owns no data
+  return f;
+}
+
+}  // namespace
+
+void EntryIdentifier(const TFEntry& entry, DirectoryTree tree, std::vector<std::uint8_t>& out) {
+  out.clear();
+  const std::string_view suffix = entry.IsDirectory() ? std::string_view() : kVersionSuffix;
+  if (tree == DirectoryTree::Iso) {
+    out.insert(out.end(), entry.ShortName.begin(), entry.ShortName.end());
+    out.insert(out.end(), suffix.begin(), suffix.end());
+    return;
+  }
+  std::u16string units = platform::Utf8ToUtf16(entry.LongName);
+  units.append(suffix.begin(), suffix.end());
+  out.resize(2 * units.size());
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    out[2 * i] = static_cast<std::uint8_t>(units[i] >> 8);
+    out[2 * i + 1] = static_cast<std::uint8_t>(units[i] & 0xFF);
+  }
+}
+
+std::size_t RecordLength(std::size_t identifierLength) {
+  return kRecordHeader + identifierLength + (identifierLength % 2 == 0 ? 1 : 0);
+}
+
+std::size_t EntryRecordLength(const TFEntry& entry, DirectoryTree tree) {
+  const std::size_t suffix = entry.IsDirectory() ? 0 : kVersionSuffix.size();
+  const std::size_t length = tree == DirectoryTree::Iso ? entry.ShortName.size() + suffix
+                                                        : 2 * (platform::Utf16Length(entry.LongName) + suffix);
+  return RecordLength(length);
+}
+
+std::size_t SectorCursor::Place(std::size_t length) {
+  if (used_ + length > static_cast<std::size_t>(kSectorSize)) {
+    ++sectors_;
+    used_ = 0;
+  }
+  const std::size_t at = used_;
+  used_ += length;
+  return at;
+}
+
+std::int64_t DirectorySize(const TDEntry& dir, DirectoryTree tree, const AddedRecord* added) {
+  SectorCursor cursor;
+  cursor.Place(kDotRecordLength);
+  cursor.Place(kDotRecordLength);
+  for (const TFEntry* e = dir.FirstEntry; e != nullptr; e = e->Next) cursor.Place(EntryRecordLength(*e, tree));
+  if (added != nullptr) cursor.Place(RecordLength(added->identifier.size()));
+  return cursor.Sectors() * kSectorSize;
+}
+
+void PutDirectoryRecord(std::span<std::uint8_t> out, const RecordFields& fields,
+                        std::span<const std::uint8_t> identifier, std::int16_t timeZoneOffset) {
+  const std::size_t length = RecordLength(identifier.size());
+  std::fill_n(out.begin(), length, std::uint8_t{0});
+  out[0] = static_cast<std::uint8_t>(length);
+  PutBoth32(out, 2, fields.extent);
+  PutBoth32(out, 10, fields.dataLength);
+  if (fields.hasDate) WriteRecordingDate(out.subspan<18, 7>(), fields.date, timeZoneOffset);
+  out[25] = fields.flags;
+  PutBoth16(out, 28, 1);  // volume sequence number
+  out[32] = static_cast<std::uint8_t>(identifier.size());
+  std::copy(identifier.begin(), identifier.end(), out.begin() + kRecordHeader);
+}
+
+void WriteDirectoryRecords(TStreamEx& out, const TDEntry& dir, const DirectoryWriteSettings& s,
+                           const AddedRecord* added) {
+  std::array<std::uint8_t, kSectorSize> sector{};
+  SectorCursor cursor;
+  std::int64_t sectorsDone = 0;
+  const auto put = [&](const RecordFields& fields, std::span<const std::uint8_t> identifier) {
+    const std::size_t at = cursor.Place(RecordLength(identifier.size()));
+    if (cursor.Sectors() - 1 > sectorsDone) {  // the record opens a new sector
+      out.Write(sector.data(), static_cast<std::int32_t>(sector.size()));
+      sector.fill(0);
+      ++sectorsDone;
+    }
+    PutDirectoryRecord(std::span(sector).subspan(at), fields, identifier, s.timeZoneOffset);
+  };
+
+  RecordFields dot;
+  dot.date = s.now;
+  dot.flags = kFlagDirectory;
+  dot.extent = s.areaStart + DirectoryOffset(dir, s.tree);
+  dot.dataLength = Low32(DirectoryBytes(dir, s.tree));
+  put(dot, kDotIdentifier);
+  RecordFields dotDot = dot;
+  dotDot.extent = s.areaStart + DirectoryOffset(*dir.Parent, s.tree);
+  dotDot.dataLength = Low32(DirectoryBytes(*dir.Parent, s.tree));
+  put(dotDot, kDotDotIdentifier);
+
+  std::vector<std::uint8_t> identifier;
+  for (const TFEntry* e = dir.FirstEntry; e != nullptr; e = e->Next) {
+    EntryIdentifier(*e, s.tree, identifier);
+    put(EntryFields(*e, s), identifier);
+  }
+  if (added != nullptr) put(added->fields, added->identifier);
+  out.Write(sector.data(), static_cast<std::int32_t>(sector.size()));
+}
+
+}  // namespace kivo

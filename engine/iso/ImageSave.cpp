@@ -1,0 +1,170 @@
+// The quick image save: the session's sector sequence written straight into a file on the
+// calling thread. Header, boot image, padding and then every file's data in FileList order,
+// each file from a sector boundary, its last sector zero-filled.
+
+#include <fmt/printf.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <span>
+
+#include "engine/iso/IsoFields.h"
+#include "engine/iso/Strings.h"
+#include "engine/iso/TZelvoBurner.h"
+#include "engine/platform/Threads.h"
+
+namespace kivo {
+
+namespace {
+
+// Source data moves in chunks of this size, each read straight into the output buffer.
+constexpr std::int64_t kChunkBytes = 131072;
+// Several chunks make one write, so that a run of small files costs few writes.
+constexpr std::int64_t kOutputBytes = 8 * kChunkBytes;
+constexpr std::align_val_t kBufferAlignment{4096};
+
+struct AlignedFree {
+  void operator()(std::uint8_t* p) const { ::operator delete[](p, kBufferAlignment); }
+};
+
+// The image file behind a buffer of whole sectors. The first failure is kept as the error and
+// makes every later call do nothing.
+class ImageOutput {
+ public:
+  ImageOutput()
+      : buffer_(static_cast<std::uint8_t*>(::operator new[](kOutputBytes, kBufferAlignment))) {}
+
+  bool Create(const std::string& path) {
+    if (!file_.Open(path, platform::File::Mode::Create)) error_ = fmt::sprintf(isotext::kCannotCreateImage, file_.LastError());
+    return ok();
+  }
+
+  // Room for up to one chunk (a whole number of sectors) at the end of what is buffered.
+  std::span<std::uint8_t> Reserve(std::int64_t bytes) {
+    if (used_ + bytes > kOutputBytes) Flush();
+    return {buffer_.get() + used_, static_cast<std::size_t>(bytes)};
+  }
+  void Commit(std::int64_t bytes) {
+    used_ += bytes;
+    sectors_ += bytes / kSectorSize;
+  }
+
+  void Append(std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty() && ok()) {
+      const std::int64_t n = std::min<std::int64_t>(static_cast<std::int64_t>(bytes.size()), kChunkBytes);
+      std::memcpy(Reserve(n).data(), bytes.data(), static_cast<std::size_t>(n));
+      Commit(n);
+      bytes = bytes.subspan(static_cast<std::size_t>(n));
+    }
+  }
+
+  void Flush() {
+    if (ok() && used_ > 0 && file_.Write(buffer_.get(), used_) != used_) {
+      error_ = fmt::sprintf(isotext::kCannotWriteImage, file_.LastError());
+    }
+    used_ = 0;
+  }
+
+  void Close() {
+    Flush();
+    file_.Close();
+    // Closing is where some file systems report what the writes could not.
+    if (ok() && !file_.LastError().empty()) error_ = fmt::sprintf(isotext::kCannotWriteImage, file_.LastError());
+  }
+
+  bool ok() const { return error_.empty(); }
+  const std::string& error() const { return error_; }
+  std::int64_t Sectors() const { return sectors_; }
+
+ private:
+  platform::File file_;
+  std::unique_ptr<std::uint8_t[], AlignedFree> buffer_;
+  std::int64_t used_ = 0;
+  std::int64_t sectors_ = 0;  // sectors handed over, buffered ones included
+  std::string error_;
+};
+
+class QuickImageWriter {
+ public:
+  explicit QuickImageWriter(TZelvoBurner& burner) : burner_(burner) {}
+
+  // The error text that ends the save, or empty when the image is complete.
+  std::string Write(const std::string& fileName) {
+    if (!out_.Create(fileName)) return out_.error();
+    out_.Append(burner_.HeaderStream.Memory());
+    if (burner_.Bootable) CopySource(burner_.BootImage, burner_.BootImageBytes);
+    for (std::uint32_t i = 0; i < burner_.PaddingSectors && out_.ok(); ++i) out_.Append(kZeroSector);
+    for (const TFEntry* e : burner_.FileList()) {
+      if (!out_.ok() || !error_.empty()) break;
+      if (!e->CarriesData()) continue;
+      CheckPosition(*e);
+      CopySource(e->SourcePath, e->Size);
+    }
+    out_.Close();
+    return error_.empty() ? out_.error() : error_;
+  }
+
+ private:
+  // The layout put the file there; a file elsewhere means the two disagree, which the log must
+  // show, though the save goes on.
+  void CheckPosition(const TFEntry& e) {
+    const std::int64_t expected = burner_.FirstFileLocation + static_cast<std::int64_t>(e.JolietAddress);
+    if (out_.Sectors() == expected) return;
+    burner_.DebugMessage(fmt::sprintf(isotext::kMisplacedFile, e.SourcePath, expected, out_.Sectors()), 4);
+  }
+
+  // Exactly the sectors of size bytes: a source that has shrunk since the layout is padded with
+  // zeros, one that has grown gives only its first size bytes; the log says which.
+  void CopySource(const std::string& path, std::int64_t size) {
+    platform::File source;
+    if (!source.Open(path, platform::File::Mode::Read)) {
+      error_ = fmt::sprintf(isotext::kCannotOpenSourceFile, source.LastError());
+      return;
+    }
+    if (source.Size() > size) burner_.DebugMessage(fmt::sprintf(isotext::kSourceGrew, path), 4);
+    bool shrank = false;
+    for (std::int64_t left = size; left > 0 && out_.ok(); ) {
+      const std::int64_t n = std::min(left, kChunkBytes);
+      const std::int64_t whole = Sectors(n) * kSectorSize;
+      const std::span<std::uint8_t> chunk = out_.Reserve(whole);
+      const std::int64_t got = shrank ? 0 : source.Read(chunk.data(), n);
+      if (got < n && !shrank) {
+        if (!source.LastError().empty()) {
+          error_ = fmt::sprintf(isotext::kCannotReadSourceFile, source.LastError());
+          return;
+        }
+        burner_.DebugMessage(fmt::sprintf(isotext::kSourceShrank, path), 4);
+        shrank = true;
+      }
+      std::fill(chunk.begin() + got, chunk.end(), std::uint8_t{0});
+      out_.Commit(whole);
+      left -= n;
+    }
+  }
+
+  TZelvoBurner& burner_;
+  ImageOutput out_;
+  std::string error_;  // a source that failed
+};
+
+}  // namespace
+
+std::int32_t TZelvoBurner::SaveISO(const std::string& FileName, bool Quick) {
+  if (!Quick) return SaveISOStreamed(FileName);
+  TDEntry* importDir = importDir_;
+  PrepareLayout(true, importDir);
+  BuildHeader(importDir);
+  const std::string error = QuickImageWriter(*this).Write(FileName);
+  RaiseWriteDone(error);
+  return error.empty() ? 1 : 0;
+}
+
+void TZelvoBurner::RaiseWriteDone(const std::string& error) {
+  platform::Synchronize([&] {
+    if (OnWriteDone) OnWriteDone(this, error);
+  });
+}
+
+}  // namespace kivo

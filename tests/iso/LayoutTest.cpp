@@ -1,0 +1,268 @@
+// The layout's exact places and bytes: where every structure of a session goes, the sizes of
+// path tables and directories, the directory order, dates, flags and the boot catalog.
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <fmt/format.h>
+
+#include <array>
+#include <filesystem>
+
+#include "engine/drive/MediaKinds.h"
+#include "engine/iso/DirectoryRecords.h"
+#include "engine/iso/ElTorito.h"
+#include "engine/iso/IsoFields.h"
+#include "engine/platform/Text.h"
+#include "tests/iso/ImageFixture.h"
+
+namespace kivo::testing {
+namespace {
+
+using LayoutTest = ImageTest;
+
+std::uint32_t Le32At(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+// PVD, SVD, terminator, ISO L and M tables, Joliet L and M tables, ISO and Joliet directories,
+// padding.
+using Places = std::array<std::uint32_t, 10>;
+
+TEST_F(LayoutTest, OneByteFilePlacesEveryStructure) {
+  for (const auto& [joliet, want] : std::vector<std::pair<bool, Places>>{
+           {true, {16, 17, 18, 19, 20, 21, 22, 23, 24, 125}},
+           {false, {16, 0, 17, 18, 19, 0, 0, 20, 0, 129}}}) {
+    SCOPED_TRACE(joliet);
+    burner.ResetCompilation(100, 10);
+    burner.JolietFileSystem = joliet;
+    AddSource(Root(), "a.txt", 1);
+    ASSERT_TRUE(Save());
+    const Places got{burner.PrimaryDescriptorLocation, burner.JolietDescriptorLocation, burner.TerminatorLocation,
+                     burner.IsoPathTableL, burner.IsoPathTableM, burner.JolietPathTableL, burner.JolietPathTableM,
+                     burner.IsoDirectoryArea, burner.JolietDirectoryArea, burner.PaddingSectors};
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(burner.FirstFileLocation, 150u);
+    EXPECT_EQ(burner.VolumeSpaceSize, 151);
+    EXPECT_EQ(burner.ImageSize(), 300);
+    burner.WritePostGap = false;
+    EXPECT_EQ(burner.ImageSize(), 151);
+    burner.WritePostGap = true;
+
+    // 16 zero sectors, the structures, zeros up to 150, then the byte and 2047 zeros.
+    ASSERT_EQ(image.size(), 309248u);
+    const ImageCheck check = CheckImage(image);
+    EXPECT_EQ(check.problems, std::vector<std::string>{});
+    EXPECT_EQ(check.iso.at(0).extent, 150u);
+    EXPECT_TRUE(std::all_of(SectorAt(got[7] + (joliet ? 2 : 1)), SectorAt(150), [](auto b) { return b == 0; }));
+    EXPECT_EQ(image[150 * 2048], 'a');
+    EXPECT_TRUE(std::all_of(image.begin() + 150 * 2048 + 1, image.end(), [](auto b) { return b == 0; }));
+  }
+}
+
+TEST_F(LayoutTest, PathTableSizes) {
+  // ISO records are 8 bytes, the name, and a pad to even length; Joliet names take 2 bytes a unit.
+  for (const auto& [name, isoSize, jolietSize] : std::vector<std::tuple<std::string, std::uint32_t, std::uint32_t>>{
+           {"DOCS", 22, 26}, {"DOC", 22, 24}, {"Đorđe", 10 + 8 + 5 + 1, 10 + 8 + 10}}) {
+    burner.ResetCompilation(100, 10);
+    burner.NewDirectory(Root(), name, 0x10);
+    burner.PrepareLayout(true, nullptr);
+    EXPECT_EQ(burner.IsoPathTableSize, isoSize) << name;
+    EXPECT_EQ(burner.JolietPathTableSize, jolietSize) << name;
+  }
+
+  // 10 + 254 * 16 + 22 = 4096: two whole sectors, the M table right after them, nothing between.
+  burner.ResetCompilation(1000, 1000);
+  burner.JolietFileSystem = false;
+  for (int i = 0; i < 254; ++i) burner.NewDirectory(Root(), fmt::format("D{:07}", i), 0x10);
+  AddSource(burner.NewDirectory(Root(), "ABCDEFGHIJKLM", 0x10), "f.txt", 1);
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(burner.IsoPathTableSize, 4096u);
+  EXPECT_EQ(std::make_tuple(burner.IsoPathTableL, burner.IsoPathTableM, burner.IsoDirectoryArea),
+            std::make_tuple(18u, 20u, 22u));
+  EXPECT_EQ(CheckImage(image).problems, std::vector<std::string>{});
+}
+
+TEST_F(LayoutTest, DirectorySectorFilledExactly) {
+  // "." and ".." take 68 bytes; 45 records of 44 bytes ("FILE00.TX;1": 11 bytes, odd, no pad)
+  // fill the rest of the sector to its last byte.
+  for (int i = 0; i < 45; ++i) AddSource(Root(), fmt::format("FILE{:02}.TX", i), 1);
+  burner.PrepareLayout(true, nullptr);
+  EXPECT_EQ(Root()->IsoDirSize, 2048);
+
+  AddSource(Root(), "FILE45.TX", 1);
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(Root()->IsoDirSize, 4096);
+  const std::uint8_t* first = SectorAt(burner.IsoDirectoryArea);
+  EXPECT_EQ(first[2047], '1');                    // the 45th record ends the sector: no zero tail
+  EXPECT_EQ(SectorAt(burner.IsoDirectoryArea + 1)[0], 44);  // the 46th opens the next one
+  EXPECT_EQ(CheckImage(image).problems, std::vector<std::string>{});
+}
+
+TEST_F(LayoutTest, DirectoryOrderIsLevelByLevelByShortName) {
+  TDEntry* b = burner.NewDirectory(Root(), "B", 0x10);
+  TDEntry* a = burner.NewDirectory(Root(), "A", 0x10);
+  TDEntry* c = burner.NewDirectory(b, "C", 0x10);
+  TDEntry* ab = burner.NewDirectory(Root(), "AB", 0x10);  // a prefix sorts first
+  for (TDEntry* d : {a, b, c, ab}) AddSource(d, "f.txt", 1);
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(std::make_tuple(a->Number, ab->Number, b->Number, c->Number), std::make_tuple(2, 3, 4, 5));
+  const std::vector<TDEntry*> order{Root(), a, ab, b, c};
+  EXPECT_EQ(burner.IsoDirOrder(), order);
+  EXPECT_EQ(burner.JolietDirOrder(), order);
+  EXPECT_EQ(burner.DirList(), (std::vector<TDEntry*>{Root(), b, a, c, ab}));  // creation order kept
+  EXPECT_EQ(CheckImage(image).problems, std::vector<std::string>{});
+}
+
+TEST_F(LayoutTest, EmptyFilesTakeNoSector) {
+  AddSource(Root(), "a.txt", 1);
+  AddSource(Root(), "empty.txt", 0);
+  AddSource(Root(), "b.txt", 3000);
+  AddSource(Root(), "c.txt", 1);
+  ASSERT_TRUE(Save());
+  const ImageCheck check = CheckImage(image);
+  EXPECT_EQ(check.problems, std::vector<std::string>{});
+  for (const bool iso : {true, false}) {
+    const auto& tree = iso ? check.iso : check.joliet;
+    const auto path = [&](const std::string& name) { return iso ? fmt::format("{};1", platform::UpperAscii(name)) : name; };
+    EXPECT_EQ(Find(tree, path("empty.txt"))->extent, 0u);
+    EXPECT_EQ(Find(tree, path("empty.txt"))->size, 0u);
+    EXPECT_EQ(Find(tree, path("b.txt"))->extent, 151u);
+    EXPECT_EQ(Find(tree, path("c.txt"))->extent, 153u);
+  }
+  EXPECT_EQ(burner.VolumeSpaceSize, 154);
+}
+
+TEST_F(LayoutTest, DatesAndTimeZoneBytes) {
+  ASSERT_EQ(::setenv("SOURCE_DATE_EPOCH", "1700000000", 1), 0);
+  AddSource(Root(), "a.txt", 1);
+  for (const std::int16_t offset : {4, -20}) {  // a bias of -60 minutes, and of +300
+    burner.TimeZoneOffset = offset;
+    ASSERT_TRUE(Save());
+    const std::uint8_t* dir = SectorAt(burner.IsoDirectoryArea);
+    ASSERT_NE(RecordIn(dir, "A.TXT;1"), nullptr);
+    EXPECT_EQ(RecordIn(dir, std::string(1, '\0'))[24], static_cast<std::uint8_t>(offset));
+    EXPECT_EQ(RecordIn(dir, "A.TXT;1")[24], static_cast<std::uint8_t>(offset));
+  }
+  ::unsetenv("SOURCE_DATE_EPOCH");
+
+  // The primary descriptor carries the moment of the build; the Joliet one the burner's dates,
+  // which are still 0: 30 December 1899.
+  std::array<std::uint8_t, 17> expected{};
+  WriteDateText(expected, *UnixToDateTime(1700000000));
+  EXPECT_EQ(TextAt(16, 813, 17), std::string(expected.begin(), expected.end()));
+  EXPECT_EQ(TextAt(16, 830, 17), std::string(expected.begin(), expected.end()));
+  for (const std::size_t at : {813u, 830u}) EXPECT_EQ(TextAt(17, at, 17), std::string("1899123000000000\0", 17));
+  for (const std::size_t at : {847u, 864u}) EXPECT_EQ(TextAt(17, at, 17), std::string("0000000000000000\0", 17));
+
+  // Milliseconds take at least two digits and the text stops at 16 characters.
+  for (const auto& [ms, tail] : std::vector<std::pair<int, std::string>>{{5, "05"}, {45, "45"}, {123, "12"}}) {
+    std::array<std::uint8_t, 17> field{};
+    WriteDateText(field, EncodeDateTime({2024, 3, 9, 7, 8, 9, ms}));
+    EXPECT_EQ(std::string(field.begin(), field.end()), "20240309070809" + tail + std::string(1, '\0'));
+  }
+}
+
+TEST_F(LayoutTest, HiddenFlags) {
+  AddSource(Root(), "shown.txt", 1);
+  AddSource(Root(), ".secret", 1, platform::kAttrHidden);
+  platform::DirEntry hiddenDir = DirRec(".config");
+  hiddenDir.attributes |= platform::kAttrHidden;
+  AddSource(burner.AddDirectoryEntry(Root(), hiddenDir), "x.txt", 1);
+  ASSERT_TRUE(Save());
+  const ImageCheck check = CheckImage(image);
+  EXPECT_EQ(check.problems, std::vector<std::string>{});
+  EXPECT_EQ(Find(check.joliet, "shown.txt")->flags, 0);
+  EXPECT_EQ(Find(check.joliet, ".secret")->flags, 1);
+  EXPECT_EQ(Find(check.joliet, ".config")->flags, 3);
+  // CheckImage compares the flags of the two trees record by record.
+}
+
+TEST_F(LayoutTest, BootImageSizesAndPlaces) {
+  AddSource(Root(), "a.txt", 1);
+  burner.Bootable = true;
+  burner.BootImage = tmp / "boot.img";
+  for (const auto& [bytes, sectors, type] : std::vector<std::tuple<std::uintmax_t, std::uint32_t, int>>{
+           {1228800, 600, 1}, {1474560, 720, 2}, {2949120, 1440, 3}, {1474561, 721, 4}, {4096, 2, 4}}) {
+    SCOPED_TRACE(bytes);
+    tmp.Write("boot.img", std::string(bytes, 'B'));
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(std::make_tuple(burner.PrimaryDescriptorLocation, burner.BootRecordLocation,
+                              burner.JolietDescriptorLocation, burner.TerminatorLocation),
+              std::make_tuple(16u, 17u, 18u, 19u));
+    EXPECT_EQ(burner.BootImageSectors, sectors);
+    EXPECT_EQ(burner.BootImageLocation, burner.BootCatalogLocation + 1);
+    EXPECT_EQ(burner.BootCatalogLocation, burner.JolietDirectoryArea + 1);
+    EXPECT_EQ(burner.FirstFileLocation, std::max(150u, burner.BootImageLocation + sectors));
+    EXPECT_EQ(Le32At(SectorAt(17) + 71), burner.BootCatalogLocation);
+    const std::uint8_t* catalog = SectorAt(burner.BootCatalogLocation);
+    EXPECT_EQ(catalog[33], type);
+    EXPECT_EQ(Le32At(catalog + 40), burner.BootImageLocation);
+    // The image follows the catalog, its last sector zero-filled; then zeros up to the files.
+    EXPECT_EQ(SectorAt(burner.BootImageLocation)[0], 'B');
+    EXPECT_EQ(SectorAt(burner.BootImageLocation)[bytes - 1], 'B');
+    EXPECT_TRUE(std::all_of(SectorAt(burner.BootImageLocation) + bytes, SectorAt(burner.FirstFileLocation),
+                            [](auto b) { return b == 0; }));
+    EXPECT_EQ(SectorAt(burner.FirstFileLocation)[0], 'a');
+    const ImageCheck check = CheckImage(image);
+    EXPECT_EQ(check.problems, std::vector<std::string>{});
+    EXPECT_TRUE(check.bootable);
+    // Both trees list the boot image as a hidden file, so that readers know what those sectors are.
+    const CheckedEntry* listed = Find(check.joliet, "BOOT.IMG");
+    ASSERT_NE(listed, nullptr);
+    EXPECT_EQ(std::make_tuple(listed->extent, listed->size, listed->flags),
+              std::make_tuple(burner.BootImageLocation, static_cast<std::uint32_t>(bytes), std::uint8_t{1}));
+  }
+  // The root's own BOOT.IMG keeps its name; the boot image takes the next free one.
+  AddSource(Root(), "boot.img", 1);
+  ASSERT_TRUE(Save());
+  const ImageCheck check = CheckImage(image);
+  EXPECT_EQ(Find(check.joliet, "boot.img")->flags, 0);
+  ASSERT_NE(Find(check.iso, "BOOT~1.IMG;1"), nullptr);
+  EXPECT_EQ(Find(check.iso, "BOOT~1.IMG;1")->extent, burner.BootImageLocation);
+  // A boot image that is not there makes the compilation an ordinary one, without a word.
+  std::filesystem::remove(tmp / "boot.img");
+  ASSERT_TRUE(Save());
+  EXPECT_FALSE(burner.Bootable);
+  EXPECT_EQ(burner.TerminatorLocation, 18u);
+}
+
+TEST(BootCatalogTest, ChecksumZeroesTheWordSum) {
+  const SectorBytes catalog = BootCatalog(25, 720);
+  std::uint16_t sum = 0;
+  for (std::size_t i = 0; i < 32; i += 2) sum = static_cast<std::uint16_t>(sum + (catalog[i] | catalog[i + 1] << 8));
+  EXPECT_EQ(sum, 0);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&catalog[4]), 19), "Zantir CD/DVD Ardel");
+  EXPECT_EQ(std::make_tuple(catalog[0], catalog[30], catalog[31], catalog[32], catalog[38], catalog[39]),
+            std::make_tuple(1, 0x55, 0xAA, 0x88, 1, 0));
+}
+
+TEST_F(LayoutTest, DiscModeWithoutADriveStartsAtTheFirstSession) {
+  AddSource(Root(), "a.txt", 1);
+  CurrentMediaKind = 99;
+  burner.SessionStartRequested = true;
+  burner.PrepareLayout(false, nullptr);
+  EXPECT_EQ(CurrentMediaKind.load(), 0);  // nothing answered: an unknown medium
+  EXPECT_EQ(burner.SessionStart, 0u);
+  EXPECT_EQ(burner.PrimaryDescriptorLocation, 16u);
+  const Message noStart{" ERROR GETTING NEXT WRITABLE ADDRESS", 0};
+  EXPECT_NE(std::find(messages.begin(), messages.end(), noStart), messages.end());
+}
+
+TEST_F(LayoutTest, LeadingHeaderCopy) {
+  AddSource(Root(), "a.txt", 1);
+  burner.PrepareLayout(true, nullptr);
+  burner.BuildHeader(nullptr);
+  ASSERT_EQ(burner.LeadingHeaderCopy.size(), 65537u);
+  EXPECT_EQ(burner.LeadingHeaderBytes, 19 * 2048);  // system area, PVD, SVD, terminator
+  const auto& header = burner.HeaderStream.Memory();
+  EXPECT_TRUE(std::equal(header.begin(), header.begin() + 19 * 2048, burner.LeadingHeaderCopy.begin()));
+  EXPECT_TRUE(std::all_of(burner.LeadingHeaderCopy.begin() + 19 * 2048, burner.LeadingHeaderCopy.end(),
+                          [](auto b) { return b == 0xFF; }));
+  EXPECT_EQ(header.size(), 25u * 2048);  // up to the Joliet root directory, whole sectors
+  EXPECT_TRUE(burner.LayoutValid);
+}
+
+}  // namespace
+}  // namespace kivo::testing

@@ -1,0 +1,89 @@
+// kivoardel-cli mkiso: where the sources land, how it fails, and images that are the same byte
+// for byte when SOURCE_DATE_EPOCH fixes the moment.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/iso/Commands.h"
+#include "tests/iso/ImageCheck.h"
+#include "tests/platform/TempDir.h"
+
+namespace kivo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::TempDir;
+
+class MkisoCommandTest : public ::testing::Test {
+ protected:
+  MkisoCommandTest() {
+    fs::create_directories(tmp / "src/in/deeper");
+    std::ofstream(tmp / "src/in/deeper/a.txt") << "a";
+    std::ofstream(tmp / "src/in/b.txt") << "b";
+    fs::create_directories(tmp / "src/empty/nothing");
+  }
+
+  // The Joliet paths of the image just made.
+  std::vector<std::string> JolietPaths() const {
+    std::vector<std::string> paths;
+    for (const CheckedEntry& e : CheckImage(ReadWholeFile(image)).joliet) paths.push_back(e.path);
+    return paths;
+  }
+
+  TempDir tmp;
+  std::string image = tmp / "out.iso";
+};
+
+TEST_F(MkisoCommandTest, KeepPathPlacesTheSources) {
+  // The source path as the compilation keeps it: "/tmp/kivo-platform-X/src" without its first "/".
+  const std::string kept = (fs::path(tmp.str()) / "src").relative_path().string();
+  const std::string last = "src";
+  for (const auto& [mode, prefix] : std::vector<std::pair<std::string, std::string>>{
+           {"none", ""}, {"full", kept + "/"}, {"last", last + "/"}}) {
+    SCOPED_TRACE(mode);
+    const CommandResult made = RunCli({"mkiso", "-o", image, "--keep-path", mode, tmp / "src"});
+    ASSERT_EQ(made.status, 0) << made.output;
+    const std::vector<std::string> paths = JolietPaths();
+    // Directories without files are pruned; the sources' names are kept as they are.
+    EXPECT_NE(std::find(paths.begin(), paths.end(), prefix + "in/deeper/a.txt"), paths.end()) << ::testing::PrintToString(paths);
+    EXPECT_NE(std::find(paths.begin(), paths.end(), prefix + "in/b.txt"), paths.end());
+    EXPECT_EQ(std::find(paths.begin(), paths.end(), prefix + "empty"), paths.end());
+  }
+  // A file given alone lands in the root.
+  ASSERT_EQ(RunCli({"mkiso", "-o", image, tmp / "src/in/b.txt"}).status, 0);
+  EXPECT_EQ(JolietPaths(), std::vector<std::string>{"b.txt"});
+}
+
+TEST_F(MkisoCommandTest, FailuresExitWithTheirText) {
+  for (const auto& [arguments, text] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"mkiso", "-o", image, tmp / "missing"}, "no such file or directory: " + tmp / "missing"},
+           {{"mkiso", "-o", image, "--boot", tmp / "missing.img", tmp / "src"}, "no boot image file"},
+           {{"mkiso", "-o", "/dev/full", tmp / "src"}, "CANNOT WRITE IMAGE FILE /dev/full: No space left on device"},
+       }) {
+    const CommandResult made = RunCli(arguments);
+    EXPECT_EQ(made.status, 1) << made.output;
+    EXPECT_NE(made.output.find(text), std::string::npos) << made.output;
+  }
+}
+
+TEST_F(MkisoCommandTest, SourceDateEpochMakesImagesReproducible) {
+  const std::string epoch = "SOURCE_DATE_EPOCH=1234567890";
+  ASSERT_EQ(RunCli({"mkiso", "-o", image, tmp / "src"}, epoch).status, 0);
+  const std::vector<std::uint8_t> first = ReadWholeFile(image);
+  ::sleep(1);  // a clock that showed through would now read differently
+  ASSERT_EQ(RunCli({"mkiso", "-o", image, tmp / "src"}, epoch).status, 0);
+  EXPECT_TRUE(ReadWholeFile(image) == first);
+  // The primary descriptor's dates are that moment, in local time.
+  const std::string created(first.begin() + 16 * 2048 + 813, first.begin() + 16 * 2048 + 827);
+  const std::time_t t = 1234567890;
+  char expected[16];
+  std::strftime(expected, sizeof expected, "%Y%m%d%H%M%S", std::localtime(&t));
+  EXPECT_EQ(created, expected);
+}
+
+}  // namespace
+}  // namespace kivo::testing
