@@ -1,0 +1,228 @@
+#include "engine/record/TCacheThread.h"
+
+#include <fmt/printf.h>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+#include <utility>
+
+#include "engine/drive/MediaKinds.h"
+#include "engine/platform/Threads.h"
+#include "engine/record/Strings.h"
+
+namespace kivo {
+
+std::atomic<TCacheThread*> ActiveCache{nullptr};
+std::atomic<std::int32_t> CacheBlockSize{kBlockSize};
+
+namespace {
+
+constexpr std::int32_t kSector = 2048;
+
+constexpr std::uint8_t kLevelIdle = 0;
+constexpr std::uint8_t kLevelLowest = 1;
+constexpr std::uint8_t kLevelBelowNormal = 2;
+constexpr std::uint8_t kLevelNormal = 3;
+
+platform::ThreadPriority PriorityOfLevel(std::uint8_t level) {
+  switch (level) {
+    case kLevelIdle: return platform::ThreadPriority::Idle;
+    case kLevelLowest: return platform::ThreadPriority::Lowest;
+    case kLevelNormal: return platform::ThreadPriority::Normal;
+    default: return platform::ThreadPriority::BelowNormal;
+  }
+}
+
+TCacheSetup Checked(TCacheSetup setup) {
+  if (setup.BlockSize <= 0 || setup.BlockSize > kMaxBlockSize || setup.BlockSize % kSector != 0) {
+    throw std::invalid_argument(fmt::format("cache block size {} is not a whole number of sectors up to {}",
+                                            setup.BlockSize, kMaxBlockSize));
+  }
+  return setup;
+}
+
+}  // namespace
+
+std::int32_t BlockSizeForMediaKind(std::uint16_t MediaKind) {
+  return MediaKind == media::kCdR || MediaKind == media::kCdRw ? kCdBlockSize : kBlockSize;
+}
+
+TCacheThread::TCacheThread(TCacheSetup Setup)
+    : setup_(Checked(std::move(Setup))),
+      blockLimit_(setup_.CacheSize / setup_.BlockSize),
+      postGap_(setup_.WritePostGap && setup_.ImageFileName.empty() && setup_.ImageBytes < kPostGapBytes),
+      queue_(setup_.BlockSize, blockLimit_, setup_.ImageBytes) {
+  CacheBlockSize = setup_.BlockSize;
+  thread_ = std::thread([this] { Run(); });
+}
+
+TCacheThread::~TCacheThread() {
+  Abort();
+  WaitFor();
+}
+
+void TCacheThread::WaitFor() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void TCacheThread::Run() {
+  platform::SetCurrentThreadPriority(PriorityOfLevel(kLevelBelowNormal));
+  Assembly assembly;
+  const bool imageFile = !setup_.ImageFileName.empty();
+  if (!imageFile && !ProduceHeader(assembly)) return;
+  if (!ProduceEntries(assembly)) return;
+  // The last data block is the only one shorter than the block size (the post-gap aside).
+  if (assembly.fill > 0) {
+    assembly.block.Length = assembly.fill;
+    queue_.Publish(&assembly.block, 0);
+  }
+  if (postGap_) ProducePostGap();
+  queue_.CompleteProduction();
+  FinishDelivery();
+}
+
+bool TCacheThread::ProduceHeader(Assembly& assembly) {
+  TMemoryStreamEx* header = setup_.HeaderStream;
+  if (header == nullptr) return true;
+  std::int64_t remaining = header->Size();
+  header->Seek(0, soFromBeginning);
+  while (remaining > 0) {
+    const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(remaining, setup_.BlockSize));
+    CacheBlock block = queue_.NewBlock();
+    const std::int32_t got = std::max(header->Read(block.Data.get(), n), 0);
+    std::memset(block.Data.get() + got, 0, static_cast<std::size_t>(n - got));
+    if (n == setup_.BlockSize) {
+      block.Length = n;
+      queue_.Publish(&block, n);
+    } else {
+      // The tail stays under assembly: the first file's bytes continue right after it.
+      assembly = Assembly{std::move(block), n, setup_.BlockSize - n};
+      queue_.Publish(nullptr, n);
+    }
+    remaining -= n;
+    if (!WaitForRoom(false)) return false;
+  }
+  // The header is rebuilt for every recording; its memory is not needed once it is queued.
+  header->Clear();
+  return true;
+}
+
+bool TCacheThread::ProduceEntries(Assembly& assembly) {
+  // A file of whole sectors may end anywhere inside its last sector without losing anything.
+  const auto wholeSectors = [](std::int64_t length) { return std::max<std::int64_t>(length - (kSector - 1), 0); };
+  if (!setup_.ImageFileName.empty()) {
+    return ProduceEntry(assembly, setup_.ImageFileName, setup_.ImageBytes, wholeSectors(setup_.ImageBytes));
+  }
+  if (!setup_.BootImagePath.empty()) {
+    const std::int64_t length = std::int64_t{setup_.BootImageSectors} * kSector;
+    if (!ProduceEntry(assembly, setup_.BootImagePath, length, wholeSectors(length))) return false;
+  }
+  if (!ProduceEntry(assembly, std::string(), std::int64_t{setup_.PaddingSectors} * kSector, 0)) return false;
+  for (const TFEntry* entry : setup_.FileList) {
+    if (entry == nullptr) {
+      queue_.Fail(std::string(recordtext::kInternalError0005));
+      return false;
+    }
+    // Directories' entries and entries imported from an earlier session have no data here.
+    if (entry->IsDirectory() || entry->SourcePath.empty() || entry->Size == 0) continue;
+    if (!ProduceEntry(assembly, entry->SourcePath, entry->Size, entry->Size)) return false;
+  }
+  return true;
+}
+
+bool TCacheThread::ProduceEntry(Assembly& assembly, const std::string& path, std::int64_t length,
+                                std::int64_t mustRead) {
+  if (length <= 0) return true;
+  std::optional<TFileStreamEx> file;  // none: the entry is zero bytes
+  if (!path.empty()) {
+    file.emplace(path, fmOpenRead | fmShareDenyNone);
+    if (!file->HandleValid()) {
+      Log(file->LastError());
+      queue_.Fail(fmt::sprintf(recordtext::kCannotOpenFile, path));
+      return false;
+    }
+  }
+  bool exhausted = !file.has_value();
+  std::int64_t read = 0;
+  for (std::int64_t left = length; left > 0;) {
+    if (assembly.room == 0) assembly = Assembly{queue_.NewBlock(), 0, setup_.BlockSize};
+    const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(assembly.room, left));
+    // Pieces take whole sectors, the tail of a file's last sector being zero. The cap only
+    // matters for a header that is not a whole number of sectors.
+    const std::int32_t s = std::min((n + kSector - 1) / kSector * kSector, assembly.room);
+    std::uint8_t* at = assembly.block.Data.get() + assembly.fill;
+    std::int32_t got = 0;
+    if (!exhausted) {
+      got = std::max(file->Read(at, n), 0);
+      // The file ended early (it shrank since it was added) or failed. Reading on would shift
+      // the rest of the entry, so the rest is zeros and the entry keeps its recorded length.
+      exhausted = got < n;
+      read += got;
+    }
+    std::memset(at + got, 0, static_cast<std::size_t>(s - got));
+    assembly.fill += s;
+    assembly.room -= s;
+    left -= n;
+
+    const bool full = assembly.room == 0;
+    if (full) assembly.block.Length = assembly.fill;
+    const std::size_t queued = queue_.Publish(full ? &assembly.block : nullptr, s);
+    if (full) assembly.fill = 0;
+    // The fuller the queue, the less the producer needs the processor.
+    const auto count = static_cast<std::int32_t>(queued);
+    SetPriorityLevel(count < blockLimit_ / 4 ? kLevelNormal : count < blockLimit_ / 2 ? kLevelBelowNormal : kLevelLowest);
+    if (!WaitForRoom(true)) return false;
+  }
+  if (file && read < mustRead) {
+    const std::string& reason = file->LastError();
+    Log(fmt::sprintf(recordtext::kSourceEndedEarly, read, length, reason.empty() ? path : reason));
+  }
+  return true;
+}
+
+void TCacheThread::ProducePostGap() {
+  std::int64_t pad = kPostGapBytes - setup_.ImageBytes;
+  queue_.AddToDeliver(pad);
+  // Queued without waiting for room: at most 300 sectors beyond the cache's bound.
+  while (pad > 0) {
+    const auto m = static_cast<std::int32_t>(std::min<std::int64_t>(setup_.BlockSize, pad));
+    CacheBlock block = queue_.NewBlock();
+    std::memset(block.Data.get(), 0, static_cast<std::size_t>(m));
+    block.Length = m;
+    queue_.Publish(&block, m);
+    pad -= m;
+  }
+}
+
+void TCacheThread::FinishDelivery() {
+  if (!queue_.WaitForDelivery()) {
+    queue_.AbortDelivery();
+    return;
+  }
+  // The layout and the sources disagree. The consumer has had every byte there was; waiting
+  // for bytes that will never come would hang the recording.
+  const std::int64_t left = queue_.BytesToDeliver();
+  if (left != 0) {
+    const std::int64_t expected = postGap_ ? kPostGapBytes : setup_.ImageBytes;
+    Log(fmt::sprintf(recordtext::kStreamLengthMismatch, expected - left, expected));
+  }
+}
+
+bool TCacheThread::WaitForRoom(bool filePhase) {
+  if (filePhase && queue_.Full()) SetPriorityLevel(kLevelIdle);
+  if (queue_.WaitForRoom()) return true;
+  queue_.AbortProduction(std::string(recordtext::kOperationAborted));
+  return false;
+}
+
+void TCacheThread::SetPriorityLevel(std::uint8_t level) {
+  if (priorityLevel_.exchange(level) != level) platform::SetCurrentThreadPriority(PriorityOfLevel(level));
+}
+
+void TCacheThread::Log(const std::string& message) const {
+  if (setup_.OnMessage) setup_.OnMessage(message);
+}
+
+}  // namespace kivo
