@@ -14,6 +14,9 @@ enum class ThreadPriority { Idle, Lowest, BelowNormal, Normal, TimeCritical };
 
 // Sets the calling thread's priority, best effort (raising it usually needs privileges).
 void SetCurrentThreadPriority(ThreadPriority priority);
+// The nice value a priority change uses, given the thread's nice value at its first change and
+// the lowest nice value the process may set (exposed for tests).
+int NiceForPriorityChange(int startNice, int requestedNice, int lowestSettable);
 
 // The re-entrant critical section.
 using RecursiveLock = std::recursive_mutex;

@@ -112,5 +112,24 @@ TEST(SetCurrentThreadPriority, LowersTheCallingThreadOnly) {
   EXPECT_EQ(::getpriority(PRIO_PROCESS, 0), before);
 }
 
+TEST(SetCurrentThreadPriority, NeverGoesWhereItCannotComeBackFrom) {
+  struct Case {
+    int start, requested, lowest, expected;
+  };
+  const Case cases[] = {
+      {0, 19, -20, 19},   // privileged: idle, and back
+      {0, -10, -20, -10}, // privileged: time-critical
+      {0, 19, 20, 0},     // no RLIMIT_NICE: a lowered thread could never return, so it stays
+      {0, -10, 20, 0},
+      {0, 19, 0, 19},     // may return to 0: lowering is fine
+      {0, -10, 0, 0},     // but not above what the limit allows
+      {5, 19, 0, 19},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NiceForPriorityChange(c.start, c.requested, c.lowest), c.expected)
+        << c.start << " -> " << c.requested << " with lowest " << c.lowest;
+  }
+}
+
 }  // namespace
 }  // namespace kivo::platform
