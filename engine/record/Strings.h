@@ -10,6 +10,9 @@ namespace kivo::recordtext {
 inline constexpr std::string_view kCannotOpenFile =
     "CAN'T OPEN FILE \"%s\" OR FILE IS IN USES BY OTHER SOFTWARE";
 inline constexpr std::string_view kInternalError0005 = "INTERNAL ERROR 0005";
+// A read that failed (not a file that merely ended): recording zeros instead would report
+// success over lost data.
+inline constexpr std::string_view kCannotReadFile = "CAN'T READ FILE \"%s\" (%s)";
 inline constexpr std::string_view kOperationAborted = "OPERATION ABORTED BY USER";
 
 // Log lines of the cache: the recording goes on, but the disc differs from the compilation.

@@ -156,8 +156,12 @@ bool TCacheThread::ProduceEntry(Assembly& assembly, const std::string& path, std
     std::int32_t got = 0;
     if (!exhausted) {
       got = std::max(file->Read(at, n), 0);
-      // The file ended early (it shrank since it was added) or failed. Reading on would shift
-      // the rest of the entry, so the rest is zeros and the entry keeps its recorded length.
+      if (got < n && !file->LastError().empty()) {
+        queue_.Fail(fmt::sprintf(recordtext::kCannotReadFile, path, file->LastError()));
+        return false;
+      }
+      // The file ended early (it shrank since it was added). Reading on would shift the rest
+      // of the entry, so the rest is zeros and the entry keeps its recorded length.
       exhausted = got < n;
       read += got;
     }

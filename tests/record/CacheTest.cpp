@@ -283,8 +283,13 @@ TEST_F(CacheTest, SourceThatCannotBeReadEndsTheRecording) {
     std::string status;
   };
   const std::string missing = dir / "deleted after adding.txt";
+  // A directory opens for reading but every read fails: a stand-in for a failing disk.
+  const std::string unreadable = dir / "a folder";
+  std::filesystem::create_directory(unreadable);
   const std::vector<Case> cases{
       {"missing file", Entry(missing, 10), fmt::sprintf(recordtext::kCannotOpenFile, missing)},
+      {"read that fails", Entry(unreadable, 10),
+       fmt::sprintf(recordtext::kCannotReadFile, unreadable, unreadable + ": Is a directory")},
       {"entry that cannot be fetched", nullptr, std::string(recordtext::kInternalError0005)},
   };
   for (const Case& c : cases) {
@@ -299,7 +304,7 @@ TEST_F(CacheTest, SourceThatCannotBeReadEndsTheRecording) {
     cache.WaitFor();
     EXPECT_EQ(c.status, cache.Status());
     // The system's reason for a failed open goes to the log; the status has no room for it.
-    if (c.entry != nullptr) {
+    if (c.entry != nullptr && c.entry->SourcePath == missing) {
       ASSERT_EQ(1u, messages.size());
       EXPECT_NE(std::string::npos, messages[0].find(missing));
     }
