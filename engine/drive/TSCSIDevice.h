@@ -133,6 +133,25 @@ class TSCSIDevice {
   std::uint16_t WriteSpeed() const { return writeSpeed_.load(); }
   // Sends SET CD SPEED with the read speed, then keeps the value whatever the drive said.
   void SetWriteSpeed(std::uint16_t Value);
+  // --- write set-up ---
+  // Sends the write parameters page (05h) set for a recording on Kind; DVD-RAM needs none and
+  // gets true without a command. The page's multi-session field follows FinalizeDisc.
+  bool SetWriteParameters(bool TestWrite, bool Underrun, bool Finalize, std::uint16_t Kind);
+  // The volume space size of the newest primary or supplementary descriptor in sectors 32 down
+  // to 16; 0 when none reads.
+  std::int32_t FindVolumeEnd();
+  // Where the next session starts: the end of the newest volume on overwritable media, the
+  // next writable address elsewhere. False when the drive could not tell (Start is then 0).
+  bool NextSessionStart(std::uint32_t& Start);
+  // The plain state a recording or an erase leaves the drive in: default write parameters,
+  // full read speed, tray loaded and unlocked.
+  void ReturnToNeutralState();
+
+  // --- disc space, in 2048-byte sectors; 0 when the readings fail ---
+  std::uint32_t UsedSectors();
+  std::uint32_t FreeSectors();
+  std::uint32_t DiscCapacity();
+
   // Progress of the running erase in percent; 0 when not erasing.
   std::int32_t ErasePercent() const { return Erasing.load() ? EraseProgress.load() : 0; }
 
@@ -161,6 +180,12 @@ class TSCSIDevice {
   TDeviceChangedEvent OnDeviceChange;
   SRB_HAInquiry AdapterInquiry = {};
   TOnDebugMsg OnDebugMessage;
+
+  // How sessions are written (published by the burner).
+  bool UnderrunProtection = true;
+  bool FinalizeDisc = false;
+  bool TestWrite = false;
+  bool PerformOPC = false;
 
   // Product quirks, set at selection.
   bool UnderrunQuirk = false;    // reports no underrun protection though it has it

@@ -12,9 +12,4 @@ bool TZelvoBurner::FindSessionStart() { return false; }
 
 bool TZelvoBurner::ImportSession(std::int8_t, TDEntry*) { return false; }
 
-std::int32_t TZelvoBurner::SaveISOStreamed(const std::string&) {
-  RaiseWriteDone(std::string(isotext::kStreamedSaveUnavailable));
-  return -1;
-}
-
 }  // namespace kivo

@@ -151,8 +151,7 @@ class QuickImageWriter {
 
 }  // namespace
 
-std::int32_t TZelvoBurner::SaveISO(const std::string& FileName, bool Quick) {
-  if (!Quick) return SaveISOStreamed(FileName);
+std::int32_t TZelvoBurner::SaveISOQuick(const std::string& FileName) {
   TDEntry* importDir = importDir_;
   PrepareLayout(true, importDir);
   BuildHeader(importDir);

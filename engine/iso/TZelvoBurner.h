@@ -6,6 +6,7 @@
 // writers beside this file (volume descriptors, path tables, directory records, boot catalog).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -52,12 +53,8 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
 
   // --- published properties (the drive's own are inherited from TSCSIDevice) ---
   bool ASPIInitialized() const { return TransportLoaded(); }
-  bool UnderrunProtection = true;
-  bool FinalizeDisc = false;
-  bool TestWrite = false;
   bool ReplaceFile = false;  // a file added under a name its directory holds takes that entry over
   bool FinalizeTrack = true;
-  bool PerformOPC = false;
   std::string IdVolume, IdSystem, IdVolumeSet, IdPublisher, IdPreparer, IdApplication;
   std::string FileCopyright, FileAbstract, FileBibliographic;
   TDateTime DateCreation = 0;
@@ -140,8 +137,10 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   std::int64_t ImageSize() const;
   // Writes the compilation as an image file. Quick: on this thread; OnWriteDone reports the
   // end (an empty error on success) before it returns 1, or 0 after a failure. Not quick: the
-  // streamed save of the recording threads, which returns -1 at once.
+  // streamed save of the recording threads, which returns -1 at once. (The recording side
+  // owns this entry point; the quick path is SaveISOQuick.)
   std::int32_t SaveISO(const std::string& FileName, bool Quick);
+  std::int32_t SaveISOQuick(const std::string& FileName);
 
   // The system area and the volume descriptors of the last BuildHeader, for rewriting the start
   // of overwritable media: 65537 bytes, 0xFF beyond the first LeadingHeaderBytes.
@@ -152,6 +151,20 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   bool SessionStartRequested = false;
   // The ImportDir of the last BuildHeader (null until then, and after a reset).
   TDEntry* RememberedImportDir() const { return importDir_; }
+
+  // --- recording (defined with the recording threads) ---
+  // Starts the recording of the laid-out compilation; true when the writer thread started.
+  bool RecordCompilation();
+  bool StartWriter(bool ToFile);
+  void AbortRecording();
+  // The cache's fill in percent while a writer runs; 0 otherwise.
+  std::int32_t CacheFillPercent() const;
+  // Records an existing image file from sector 0; true when the writer thread started.
+  bool RecordImageFile(const std::string& FileName);
+  // Starts a quick or full erase; true when the drive took the command and the thread runs.
+  bool StartErase(bool Quick);
+  // Bytes handed to the drive or the image file by the running writer.
+  std::atomic<std::int64_t> BytesWritten{0};
 
   // --- steps that belong to recording discs ---
   // Sets SessionStart to the drive's next writable address; false when it cannot be learnt.
@@ -193,6 +206,7 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   std::int64_t HeaderSectors() const;
   void CopyLeadingHeader();
   std::int32_t SaveISOStreamed(const std::string& fileName);
+  // OnWriteDone on the main thread (the caller waits until it has run).
   void RaiseWriteDone(const std::string& error);
 
   CompilationTree tree_;
