@@ -26,18 +26,17 @@ std::string LabelOf(const std::string& line) {
 
 }  // namespace
 
-std::unique_ptr<TSCSIDevice> OpenDriveComponent() {
-  auto device = std::make_unique<TSCSIDevice>();
+bool StartTransport(TSCSIDevice& device) {
   // Engine messages are diagnostics: they must not mix with a command's output.
-  device->OnDebugMessage = [](TSCSIDevice*, const std::string& message, std::uint8_t) {
+  device.OnDebugMessage = [](TSCSIDevice*, const std::string& message, std::uint8_t) {
     std::cerr << message << '\n';
   };
   // As the main window starts: the built-in pass-through preferred, no library path.
-  if (!device->InitializeTransport(true, "")) {
+  if (!device.InitializeTransport(true, "")) {
     std::cerr << kNoTransport << '\n';
-    return nullptr;
+    return false;
   }
-  return device;
+  return true;
 }
 
 std::optional<std::string> FindDeviceLine(const std::vector<std::string>& deviceList, const std::string& choice) {

@@ -15,9 +15,18 @@ namespace kivo::cli {
 inline constexpr const char* kDeviceOptionHelp =
     "the drive: a line of 'devices', its address (0:0:0) or its label; default: the first drive";
 
-// The drive component with its transport loaded and engine messages going to standard error;
-// null (with the reason printed) when no transport could be loaded.
-std::unique_ptr<TSCSIDevice> OpenDriveComponent();
+// Starts the transport on a component of any kind (the drive component, or the burner that
+// derives from it) with engine messages going to standard error; false (with the reason
+// printed) when no transport could be loaded.
+bool StartTransport(TSCSIDevice& device);
+
+// The drive component or the burner with its transport started; null when that failed.
+template <class Component = TSCSIDevice>
+std::unique_ptr<Component> OpenDriveComponent() {
+  auto component = std::make_unique<Component>();
+  if (!StartTransport(*component)) return nullptr;
+  return component;
+}
 
 // The device list line that choice names; the first line for an empty choice.
 std::optional<std::string> FindDeviceLine(const std::vector<std::string>& deviceList, const std::string& choice);
