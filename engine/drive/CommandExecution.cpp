@@ -22,14 +22,45 @@ bool IsLongWriteInProgress(const std::uint8_t* sense) {
   return sense[12] == kAscNotReady && sense[13] == kAscqLongWrite;
 }
 
-// A request that timed out may still be completed by the manager later, and it will signal its
-// event then. Such events are kept for the life of the process so that the late signal lands
-// in live memory.
-void KeepForLateSignal(std::unique_ptr<platform::ManualResetEvent> event) {
+// A request the manager completes on its own thread travels as a copy with a data buffer of
+// its own: one that times out may still be completed later, and the manager then writes the
+// block, the data and the event. Such requests are kept for the life of the process so that
+// the late completion lands in live memory instead of the caller's freed stack and buffer.
+struct InFlight {
+  SRB_ExecSCSICmd request{};
+  std::vector<std::uint8_t> data;
+  platform::ManualResetEvent event;
+};
+
+void KeepForLateCompletion(std::unique_ptr<InFlight> request) {
   static std::mutex mutex;
-  static auto* kept = new std::vector<std::unique_ptr<platform::ManualResetEvent>>;
+  static auto* kept = new std::vector<std::unique_ptr<InFlight>>;
   std::lock_guard guard(mutex);
-  kept->push_back(std::move(event));
+  kept->push_back(std::move(request));
+}
+
+std::unique_ptr<InFlight> DetachRequest(const SRB_ExecSCSICmd& request) {
+  auto copy = std::make_unique<InFlight>();
+  copy->request = request;
+  copy->event.Reset();
+  copy->request.SRB_PostProc = &copy->event;
+  if (request.SRB_BufPointer != nullptr && request.SRB_BufLen > 0) {
+    copy->data.assign(request.SRB_BufPointer, request.SRB_BufPointer + request.SRB_BufLen);
+    copy->request.SRB_BufPointer = copy->data.data();
+  }
+  return copy;
+}
+
+// The outcome of a completed copy, back in the caller's block and buffer.
+void ReturnOutcome(const InFlight& copy, SRB_ExecSCSICmd& request) {
+  std::uint8_t* callerBuffer = request.SRB_BufPointer;
+  auto* callerEvent = request.SRB_PostProc;
+  request = copy.request;
+  request.SRB_BufPointer = callerBuffer;
+  request.SRB_PostProc = callerEvent;
+  if ((request.SRB_Flags & SRB_DIR_IN) && callerBuffer != nullptr && !copy.data.empty()) {
+    std::memcpy(callerBuffer, copy.data.data(), copy.data.size());
+  }
 }
 
 }  // namespace
@@ -41,12 +72,7 @@ std::uint32_t TSCSIDevice::ExecuteCommand(SRB_ExecSCSICmd& Request, unsigned Tim
   if (!IsTransportLoaded() || HostAdapter == kNoDevice) return kNoTransportOrDevice;
   const bool logFailure = !ErrorLogLatch.exchange(true);
 
-  std::unique_ptr<platform::ManualResetEvent> event;
-  if (Request.SRB_Flags & SRB_EVENT_NOTIFY) {
-    event = std::make_unique<platform::ManualResetEvent>();
-    event->Reset();
-  }
-  Request.SRB_PostProc = event.get();
+  Request.SRB_PostProc = nullptr;
   Request.SRB_Cmd = SC_EXEC_SCSI_CMD;
   Request.SRB_HaId = HostAdapter;
   Request.SRB_Target = Target;
@@ -55,17 +81,27 @@ std::uint32_t TSCSIDevice::ExecuteCommand(SRB_ExecSCSICmd& Request, unsigned Tim
   Request.CDBByte[1] = static_cast<std::uint8_t>(((Lun & 7) << 5) | (Request.CDBByte[1] & 0x1F));
   const unsigned effectiveTimeout = std::max(Timeout, kShortestTimeoutMs);
 
-  // The returned status is read rather than the block's: a manager completing on its own
-  // thread writes the block until it signals.
-  std::uint8_t status = static_cast<std::uint8_t>(SendAspiRequest(&Request));
+  std::uint8_t status = 0;
   bool timedOut = false;
-  if (status != SS_PENDING) {
-    status = Request.SRB_Status;
-  } else if (event) {
-    // The time scale lets tests see a time-out without waiting for it in full.
-    const long waitMs = static_cast<long>(effectiveTimeout * platform::TimeScale());
-    timedOut = !event->Wait(waitMs);
-    if (!timedOut) status = Request.SRB_Status;
+  if (Request.SRB_Flags & SRB_EVENT_NOTIFY) {
+    std::unique_ptr<InFlight> copy = DetachRequest(Request);
+    // The returned status is read rather than the block's: a manager completing on its own
+    // thread writes the block until it signals.
+    status = static_cast<std::uint8_t>(SendAspiRequest(&copy->request));
+    if (status == SS_PENDING) {
+      // The time scale lets tests see a time-out without waiting for it in full.
+      const long waitMs = static_cast<long>(effectiveTimeout * platform::TimeScale());
+      timedOut = !copy->event.Wait(waitMs);
+    }
+    if (timedOut) {
+      KeepForLateCompletion(std::move(copy));
+    } else {
+      ReturnOutcome(*copy, Request);
+      status = Request.SRB_Status;
+    }
+  } else {
+    status = static_cast<std::uint8_t>(SendAspiRequest(&Request));
+    if (status != SS_PENDING) status = Request.SRB_Status;
   }
 
   if (status != SS_COMP && status != SS_PENDING) {
@@ -81,7 +117,6 @@ std::uint32_t TSCSIDevice::ExecuteCommand(SRB_ExecSCSICmd& Request, unsigned Tim
   if (status == SS_PENDING) {
     Request.SRB_Status = SS_ERR;
     Request.SRB_HaStat = HASTAT_TIMEOUT;
-    if (timedOut) KeepForLateSignal(std::move(event));
   }
 
   const auto address = reinterpret_cast<std::uintptr_t>(Request.SRB_BufPointer);

@@ -186,6 +186,18 @@ TEST_F(AspiLibrary, RequestThatNeverCompletesTimesOut) {
   EXPECT_TRUE(messages.empty());
 }
 
+// A manager may complete a request after the engine gave up on it; by then the caller's block
+// and buffer are gone or reused, so the late completion must land in memory of the engine's.
+TEST_F(AspiLibrary, LateCompletionNeverWritesIntoTheCallersBuffer) {
+  Select();
+  platform::SetTimeScale(0.0001);  // the wait ends long before the manager's 20 ms
+  FakeAspiSetCompletion(kFakeAspiAsynchronous);
+  EXPECT_EQ(Send(kWrite10), SS_ERR);
+  EXPECT_EQ(hostAdapterStatus, HASTAT_TIMEOUT);
+  FakeAspiReset();  // lets the late completion happen
+  EXPECT_EQ(data[0], 0);
+}
+
 TEST_F(AspiLibrary, FailureLineOncePerUserOperation) {
   Select();
   const auto busy = Sense(0x02, 0x04, 0x08);  // long write in progress
