@@ -1,5 +1,6 @@
 #include "virtualdrive/FileSectorStore.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "virtualdrive/Cdb.h"
@@ -40,6 +41,10 @@ bool FileSectorStore::Write(std::uint32_t lba, std::uint32_t count, const std::u
   if (readOnly_) return false;
   if (!EnsureOpen()) return false;
   const std::int64_t length = std::int64_t{count} * kBlockSize;
+  // Zeros are kept as a hole: erasing overwrites a whole DVD with zeros, which must not cost
+  // gigabytes of the user's disk. Where holes cannot be made, the zeros are written.
+  const bool zeros = std::all_of(data, data + length, [](std::uint8_t b) { return b == 0; });
+  if (zeros && file_.PunchHole(std::int64_t{lba} * kBlockSize, length)) return true;
   if (file_.WriteAt(data, length, std::int64_t{lba} * kBlockSize) != length) {
     error_ = file_.LastError();
     return false;

@@ -140,6 +140,14 @@ bool File::SetSize(std::int64_t size) {
   return rc == 0 || Fail(errno);
 }
 
+bool File::PunchHole(std::int64_t position, std::int64_t count) {
+  int rc;
+  do {
+    rc = ::fallocate(fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, position, count);
+  } while (rc != 0 && errno == EINTR);
+  return rc == 0 || Fail(errno);
+}
+
 bool File::Flush() { return ::fsync(fd_) == 0 || Fail(errno); }
 
 }  // namespace kivo::platform

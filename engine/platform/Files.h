@@ -99,6 +99,9 @@ class File {
   std::int64_t Seek(std::int64_t offset, Origin origin);
   std::int64_t Size() const;  // -1 on failure
   bool SetSize(std::int64_t size);
+  // Makes count bytes from position read as zeros without keeping storage for them (a hole in
+  // a sparse file); the size stays. False when the file system cannot, or on failure.
+  bool PunchHole(std::int64_t position, std::int64_t count);
   bool Flush();                // data reaches the disk (fsync)
 
   // The failure of this handle's last transfer as "<path>: <reason>", empty when none (each
