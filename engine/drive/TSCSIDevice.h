@@ -40,6 +40,8 @@ constexpr std::size_t kCapabilitiesPageSize = 516;
 constexpr std::size_t kDiscInfoSize = 56;
 constexpr std::size_t kTrackInfoSize = 40;
 constexpr std::size_t kAtipSize = 26;
+// The write parameters page (05h) as the component keeps it: page code, length and 52 bytes.
+constexpr std::size_t kWriteParametersPageSize = 54;
 // What TEST UNIT READY is given wherever readiness is asked.
 constexpr unsigned kReadyTimeoutMs = 5000;
 
@@ -137,6 +139,10 @@ class TSCSIDevice {
   // Sends the write parameters page (05h) set for a recording on Kind; DVD-RAM needs none and
   // gets true without a command. The page's multi-session field follows FinalizeDisc.
   bool SetWriteParameters(bool TestWrite, bool Underrun, bool Finalize, std::uint16_t Kind);
+  // SetWriteParameters as a new session is written (Underrun from UnderrunProtection, Finalize
+  // set), with FinalizeDisc held true for the call and restored after it: drives report the
+  // next writable address and the free blocks by the parameters in force.
+  bool SetNewSessionWriteParameters(bool TestWrite, std::uint16_t Kind);
   // The volume space size of the newest primary or supplementary descriptor in sectors 32 down
   // to 16; 0 when none reads.
   std::int32_t FindVolumeEnd();
@@ -159,6 +165,9 @@ class TSCSIDevice {
   // Sends Request to the selected drive; returns kNoTransportOrDevice when nothing was sent,
   // else 1. The outcome is Request.SRB_Status, LastErrorText, TargetBusy and LastSense.
   std::uint32_t ExecuteCommand(SRB_ExecSCSICmd& Request, unsigned Timeout);
+  // A command without a wrapper here (those only a recording or an erase sends); true when the
+  // drive completed it.
+  bool SendCommand(const DriveCommand& Command) { return Succeeds(Command); }
   // Reopens the failure-line latch, so the first failed command of a user-started operation is
   // logged in full.
   void BeginUserOperation() { ErrorLogLatch = false; }
@@ -208,6 +217,8 @@ class TSCSIDevice {
   alignas(4) std::array<std::uint8_t, kDiscInfoSize> DiscInfoBuffer{};
   alignas(4) std::array<std::uint8_t, kTrackInfoSize> TrackInfo{};
   alignas(4) std::array<std::uint8_t, kAtipSize> AtipBuffer{};
+  // The write parameters page as SetWriteParameters last read and set it.
+  std::array<std::uint8_t, kWriteParametersPageSize> WriteParametersPage{};
   TDisc DiscRecord;
 
   // --- outcome of the last command ---
@@ -225,6 +236,11 @@ class TSCSIDevice {
   // Whether the last command left "logical unit not ready" in LastSense.
   bool NotReady() const;
   bool ReadAtip();
+  // Sets the write parameters page as for a new session and reads the disc information again:
+  // the readings the space summaries start from. Returns the media kind it stored.
+  std::uint16_t PrepareSpaceReading();
+  // The last track in the last session, from the disc information the last reading left.
+  unsigned LastTrackInLastSession() const;
   // The current profile from GET CONFIGURATION; nullopt when the drive refused it.
   std::optional<std::uint16_t> CurrentProfile();
   // Ends a wrapper that sends nothing because its arguments cannot be sent as given; the reason

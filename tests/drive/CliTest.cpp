@@ -1,11 +1,12 @@
 // kivoardel-cli against the virtual recorder: choosing the drive with -d, the capabilities
-// listing, and the tray commands.
+// listing, the tray commands and the disc information.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tests/drive/RecorderFixture.h"
 
@@ -73,6 +74,28 @@ TEST_F(Cli, TrayCommands) {
   EXPECT_EQ(RunCli("load -d V").exitCode, 0);
   EXPECT_FALSE(recorder->State().trayOpen);
   EXPECT_EQ(RunCli("ready").exitCode, 0);
+}
+
+TEST_F(Cli, InfoShowsTheDisc) {
+  Insert(vdrive::MediumKind::CdR);
+  testing::WriteCdSession(device, std::vector<std::uint8_t>(320 * 2048, 0), true);
+  ::setenv("LC_ALL", "C", 1);  // the sizes are written with the user's separators
+  const CliRun run = RunCli("info -d V");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.output,
+            "medium: CD-R\n"
+            "disc status: open\n"
+            "erasable: no\n"
+            "sessions: 1\n"
+            "session 1: start 0, size 320 sectors\n"
+            "used: 11720 sectors (22.9 MB)\n"
+            "free: 348129 sectors (679.9 MB)\n"
+            "total: 359849 sectors (702.8 MB)\n");
+
+  ASSERT_EQ(RunCli("eject").exitCode, 0);
+  const CliRun noDisc = RunCli("info");
+  EXPECT_EQ(noDisc.exitCode, 1);
+  EXPECT_EQ(noDisc.output, "kivoardel-cli info: no disc can be read in the drive: NOT READY (MEDIUM NOT PRESENT - TRAY OPEN)\n");
 }
 
 }  // namespace

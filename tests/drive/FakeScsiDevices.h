@@ -37,6 +37,7 @@ struct SentCommand {
   std::vector<unsigned char> cdb;
   int direction = SG_DXFER_NONE;
   unsigned length = 0;
+  std::vector<unsigned char> dataOut;  // what the host sent with a data-out command
 };
 
 // Shapes the reply to one command: fills the host's data (length bytes) and returns how the
@@ -89,7 +90,12 @@ class FakeScsiDevices final : public platform::ScsiDeviceOps {
     }
     last = request;
     lastCdb.assign(cdb, cdb + request.cmd_len);
-    sent.push_back({lastCdb, request.dxfer_direction, request.dxfer_len});
+    std::vector<unsigned char> dataOut;
+    if (request.dxfer_direction == SG_DXFER_TO_DEV) {
+      const auto* bytes = static_cast<const unsigned char*>(request.dxferp);
+      dataOut.assign(bytes, bytes + request.dxfer_len);
+    }
+    sent.push_back({lastCdb, request.dxfer_direction, request.dxfer_len, std::move(dataOut)});
     const SgIoReply answer =
         responder ? responder(lastCdb, static_cast<unsigned char*>(request.dxferp), request.dxfer_len) : reply;
     if (answer.error != 0) return answer.error;
