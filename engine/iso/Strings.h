@@ -50,6 +50,27 @@ inline constexpr std::string_view kCannotOpenSourceFile = "CANNOT OPEN SOURCE FI
 inline constexpr std::string_view kCannotReadSourceFile = "CANNOT READ SOURCE FILE %s";
 inline constexpr std::string_view kStreamedSaveUnavailable = "STREAMED IMAGE SAVE IS NOT AVAILABLE";
 
+// Importing a session of the disc. Type 1: the start; type 4: the failures. The name-length
+// text is followed by LF CR and the identifier.
+inline constexpr std::string_view kImportingSession = " IMPORTING SESSION # %d";
+inline constexpr std::string_view kImportTrackUnreadable = " ERROR IMPORTING SESSION # %d";
+inline constexpr std::string_view kImportNoVolume = " ERROR IMPORTING SESSION %d (ISO IMAGE NOT FOUND)";
+inline constexpr std::string_view kImportNameTooLong = "ERROR IMPORTING SESSION, FILE NAME LENGTH EXCEEDS 120 CHARS";
+// Type 4: what a damaged or hostile directory tree made the import leave out (a compilation
+// path). A loop reuses kDirectoryLoop.
+inline constexpr std::string_view kImportBeyondDisc =
+    "DIRECTORY REACHES BEYOND THE END OF THE DISC, THE REST NOT IMPORTED: %s";
+inline constexpr std::string_view kImportPathTooLong = "DIRECTORY PATH TOO LONG, NOT IMPORTED: %s";
+
+// Extracting a file from the disc. Type 1: the start (the entry's name, the destination);
+// type 0: the failures, after which no destination file is left behind.
+inline constexpr std::string_view kExtractingFile = " EXTRACTING FILE %s TO %s";
+inline constexpr std::string_view kExtractCannotCreate = " ERROR EXTRACTING FILE %s, CANNOT CREATE %s";
+inline constexpr std::string_view kExtractReadFailed =
+    " ERROR EXTRACTING FILE %s, CANNOT READ SECTOR %d (%s); PARTIAL FILE REMOVED";
+inline constexpr std::string_view kExtractWriteFailed = " ERROR EXTRACTING FILE %s, CANNOT WRITE %s; PARTIAL FILE REMOVED";
+inline constexpr std::string_view kExtractCannotDate = " EXTRACTED FILE %s KEEPS THE CURRENT DATE: %s";
+
 // Fixed texts of the volume structures.
 inline constexpr std::string_view kStandardId = "CD001";
 inline constexpr std::string_view kBootSystemId = "EL TORITO SPECIFICATION";

@@ -171,8 +171,15 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   bool FindSessionStart();
   // Adds a session of the disc (1 = first, -1 = last) below Dir (null: the root).
   bool ImportSession(std::int8_t Session, TDEntry* Dir);
+  // Copies an imported file's data from the disc into DestFileName (created or overwritten) and
+  // gives it the entry's date; 1 when done. A failure is reported and returns 0 with no
+  // destination file left behind, so that nothing partial looks complete.
+  std::int32_t ExtractFile(TFEntry* Entry, const std::string& DestFileName);
 
  private:
+  // The writer thread raises OnWriteDone through RaiseWriteDone.
+  friend class TThWrite;
+
   struct PlacedDirectory {
     TDEntry* dir = nullptr;
     bool full = false;  // refused for want of capacity: the walk must stop
@@ -206,6 +213,9 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   std::int64_t HeaderSectors() const;
   void CopyLeadingHeader();
   std::int32_t SaveISOStreamed(const std::string& fileName);
+  // The starters' wait for ActiveCache: StartWriter once it is primed; false after raising
+  // OnWriteDone with its Status when it failed first.
+  bool StartWriterWhenPrimed(bool ToFile);
   // OnWriteDone on the main thread (the caller waits until it has run).
   void RaiseWriteDone(const std::string& error);
 

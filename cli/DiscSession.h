@@ -1,0 +1,31 @@
+// A session of the disc in the drive, read into a fresh compilation as the disc browser reads
+// it: what the ls and extract commands share.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/iso/TZelvoBurner.h"
+
+namespace kivo::cli {
+
+struct SessionChoice {
+  std::string device;
+  int session = -1;  // -1: the last
+};
+
+// Adds -d and --session to a command.
+void AddSessionOptions(CLI::App& command, SessionChoice& choice);
+
+// The burner with the chosen session imported; null (with the reason printed) when the drive
+// or the session could not be read.
+std::unique_ptr<TZelvoBurner> OpenSession(const SessionChoice& choice);
+
+// Every entry below dir, depth first in list order, with its path from dir ("/" between
+// names); a directory's entries come right after it.
+void ForEachEntry(const TDEntry* dir, const std::function<void(const TFEntry& entry, const std::string& path)>& visit);
+
+}  // namespace kivo::cli

@@ -1,0 +1,92 @@
+// ImportSession: which session, where its track starts, and which of its volume descriptors
+// leads to the tree that is read.
+
+#include "engine/iso/SessionImport.h"
+
+#include <fmt/printf.h>
+
+#include <array>
+#include <cstring>
+
+#include "engine/drive/BigEndian.h"
+#include "engine/iso/SessionImportWalk.h"
+#include "engine/iso/Strings.h"
+#include "engine/iso/TZelvoBurner.h"
+
+namespace kivo {
+
+namespace {
+
+constexpr std::uint32_t kFirstDescriptor = 16;
+constexpr std::uint32_t kLastDescriptor = 36;
+constexpr std::uint8_t kPrimaryDescriptor = 1;
+constexpr std::uint8_t kSupplementaryDescriptor = 2;
+constexpr std::uint8_t kTerminator = 255;
+constexpr std::size_t kRootExtent = 158;
+constexpr std::size_t kRootDataLength = 166;
+constexpr std::size_t kEscapeSequences = 88;
+
+// A supplementary descriptor is a Joliet one only with a UCS-2 escape sequence ("%/@", "%/C"
+// or "%/E"); any other (an enhanced descriptor, say) holds names that are not UCS-2.
+bool AnnouncesJoliet(const std::uint8_t* descriptor) {
+  const std::uint8_t* e = descriptor + kEscapeSequences;
+  return e[0] == '%' && e[1] == '/' && (e[2] == '@' || e[2] == 'C' || e[2] == 'E');
+}
+
+// Walks the descriptors after the session start for one of the wanted type; true when its tree
+// was read.
+bool ImportFromDescriptor(TZelvoBurner& burner, const SessionSource& source, std::uint8_t wanted, TDEntry* dir) {
+  std::array<std::uint8_t, kImportSectorSize> sector{};
+  for (std::uint32_t offset = kFirstDescriptor; offset <= kLastDescriptor; ++offset) {
+    if (source.start > UINT32_MAX - offset) break;
+    sector.fill(0);
+    if (!source.read(source.start + offset, sector)) continue;
+    if (std::memcmp(&sector[1], "CD001", 5) != 0) continue;
+    if (sector[0] == kTerminator) break;
+    if (sector[0] != wanted) continue;
+    if (wanted == kSupplementaryDescriptor && !AnnouncesJoliet(sector.data())) continue;
+    const DirectoryTree tree = wanted == kSupplementaryDescriptor ? DirectoryTree::Joliet : DirectoryTree::Iso;
+    SessionTreeWalk(burner, source, tree).Run(le32(&sector[kRootExtent]), le32(&sector[kRootDataLength]), dir);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ImportSessionTree(TZelvoBurner& burner, const SessionSource& source, int session, TDEntry* dir) {
+  if (ImportFromDescriptor(burner, source, kSupplementaryDescriptor, dir)) return true;
+  if (ImportFromDescriptor(burner, source, kPrimaryDescriptor, dir)) return true;
+  burner.DebugMessage(fmt::sprintf(isotext::kImportNoVolume, session), 4);
+  return false;
+}
+
+bool TZelvoBurner::ImportSession(std::int8_t Session, TDEntry* Dir) {
+  if (Dir == nullptr) Dir = RootDirectory();
+  const std::uint32_t last = SessionCount();
+  if (last == 0) return false;
+  int session = Session;
+  if (session == -1 || session > static_cast<int>(last)) session = static_cast<int>(last);
+  if (session == 0) return false;
+  DebugMessage(fmt::sprintf(isotext::kImportingSession, session), 1);
+
+  // Each session is taken to hold one data track, numbered as the session.
+  if (session < 0 || !ReadTrackInfo(static_cast<unsigned>(session))) {
+    DebugMessage(fmt::sprintf(isotext::kImportTrackUnreadable, session), 4);
+    return false;
+  }
+  SessionSource source;
+  source.start = host32(&TrackInfo[trackinfo::kStart]);
+  // The session's directories lie within its own track or before it (earlier sessions).
+  const std::uint64_t trackEnd = std::uint64_t{source.start} + host32(&TrackInfo[trackinfo::kSize]);
+  std::uint32_t lastAddress = 0, blockLength = 0;
+  if (host32(&TrackInfo[trackinfo::kSize]) != 0 && trackEnd <= UINT32_MAX) {
+    source.end = static_cast<std::uint32_t>(trackEnd);
+  } else if (ReadCapacity(lastAddress, blockLength) && lastAddress < UINT32_MAX) {
+    source.end = lastAddress + 1;
+  }
+  source.read = [this](std::uint32_t lba, std::span<std::uint8_t> sector) { return ReadSectors(lba, 1, sector); };
+  return ImportSessionTree(*this, source, session, Dir);
+}
+
+}  // namespace kivo

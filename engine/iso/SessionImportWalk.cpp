@@ -1,0 +1,152 @@
+#include "engine/iso/SessionImportWalk.h"
+
+#include <fmt/printf.h>
+
+#include "engine/iso/IsoNames.h"
+#include "engine/iso/Strings.h"
+#include "engine/iso/TZelvoBurner.h"
+
+namespace kivo {
+
+namespace {
+
+// The last place in a sector where a record's fixed part still fits.
+constexpr std::size_t kLastRecordStart = kImportSectorSize - kRecordHeaderLength;
+// From these identifier lengths on a record is refused with the name-length message.
+constexpr std::size_t kJolietIdentifierLimit = 215;
+constexpr std::size_t kIsoIdentifierLimit = 240;
+// A CD-XA system-use field met where a record should start: its owner ids (four zero bytes),
+// the attributes' high byte, and the low byte 0x55 with the signature "XA" after it.
+constexpr std::size_t kXaFieldLength = 14;
+// No real disc comes near this, and nothing deeper could be extracted to a local file system;
+// it also bounds the walk's stack.
+constexpr std::size_t kMaxImportedPath = 4096;
+
+bool IsXaField(const std::uint8_t* p) {
+  return p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 0 && p[5] == 0x55 && p[6] == 'X' && p[7] == 'A';
+}
+
+std::string ChildPath(const TDEntry* parent, const std::string& name) {
+  return (parent->Path == "\\" ? "\\" : parent->Path + "\\") + name;
+}
+
+}  // namespace
+
+SessionTreeWalk::SessionTreeWalk(TZelvoBurner& burner, const SessionSource& source, DirectoryTree tree)
+    : burner_(burner), source_(source), tree_(tree) {}
+
+void SessionTreeWalk::Run(std::uint32_t extent, std::uint32_t length, TDEntry* dir) {
+  Enter(extent, length, dir);
+  while (!stack_.empty() && !stopped_) {
+    Frame& frame = *stack_.back();
+    if (frame.position >= kLastRecordStart && !LoadNextSector(frame)) {
+      stack_.pop_back();
+      continue;
+    }
+    // Import may push a frame; the unique_ptr keeps this one where it is.
+    if (const auto record = NextRecord(frame)) Import(*record, frame.dir);
+  }
+  stack_.clear();
+}
+
+void SessionTreeWalk::Enter(std::uint32_t extent, std::uint32_t length, TDEntry* dir) {
+  const std::uint64_t sectors = (std::uint64_t{length} + kImportSectorSize - 1) / kImportSectorSize;
+  if (sectors == 0) return;
+  std::uint64_t end = std::uint64_t{extent} + sectors;
+  if (end > source_.end) {
+    Report(isotext::kImportBeyondDisc, dir->Path);
+    end = source_.end;
+  }
+  if (extent >= end) return;
+  if (!Claim(extent, static_cast<std::uint32_t>(end))) {
+    Report(isotext::kDirectoryLoop, dir->Path);
+    return;
+  }
+  auto frame = std::make_unique<Frame>();
+  frame->dir = dir;
+  frame->first = frame->next = extent;
+  frame->end = static_cast<std::uint32_t>(end);
+  stack_.push_back(std::move(frame));
+}
+
+bool SessionTreeWalk::LoadNextSector(Frame& frame) {
+  if (frame.next >= frame.end) return false;
+  frame.sector.fill(0);
+  // An unreadable sector ends its directory: what follows in it cannot be trusted to be found.
+  if (!source_.read(frame.next, frame.sector)) return false;
+  frame.dotsLeft = tree_ == DirectoryTree::Joliet && frame.next == frame.first ? 2 : 0;
+  ++frame.next;
+  frame.position = 0;
+  return true;
+}
+
+std::optional<ImportedRecord> SessionTreeWalk::NextRecord(Frame& frame) {
+  const std::uint8_t* s = frame.sector.data();
+  const std::size_t at = frame.position;
+  if (tree_ == DirectoryTree::Iso && IsXaField(s + at)) {
+    frame.position = at + kXaFieldLength;
+    return std::nullopt;
+  }
+  const std::size_t length = s[at];
+  if (length == 0 || at + length > kImportSectorSize) {  // the rest of the sector is padding
+    frame.position = kImportSectorSize;
+    return std::nullopt;
+  }
+  frame.position = at + length;
+  if (frame.dotsLeft > 0) {
+    --frame.dotsLeft;
+    return std::nullopt;
+  }
+  const std::size_t idLength = s[at + 32];
+  if (tree_ == DirectoryTree::Iso && idLength == 1 && s[at + kRecordHeaderLength] <= 1) return std::nullopt;
+  const std::size_t limit = tree_ == DirectoryTree::Joliet ? kJolietIdentifierLimit : kIsoIdentifierLimit;
+  if (idLength >= limit) {
+    const std::size_t shown = std::min(idLength, kImportSectorSize - at - kRecordHeaderLength);
+    burner_.DebugMessage(std::string(isotext::kImportNameTooLong) + "\n\r" +
+                             ShownIdentifier({s + at + kRecordHeaderLength, shown}, tree_),
+                         4);
+    return std::nullopt;
+  }
+  // An identifier running past its record would take the next record's bytes for a name.
+  if (kRecordHeaderLength + idLength > length) return std::nullopt;
+  return DecodeRecord({s + at, length}, tree_, times_);
+}
+
+void SessionTreeWalk::Import(const ImportedRecord& record, TDEntry* dir) {
+  if (!record.directory) {
+    const std::int32_t added =
+        burner_.AddFileEntry(dir, record.searchRec, false, static_cast<std::int32_t>(record.extent), "");
+    if (added == 0 && CompilationFull()) stopped_ = true;
+    return;
+  }
+  if (dir->Path.size() + 1 + CompilationName(record.searchRec.name).size() > kMaxImportedPath) {
+    Report(isotext::kImportPathTooLong, ChildPath(dir, record.searchRec.name));
+    return;
+  }
+  TDEntry* child = burner_.AddDirectoryEntry(dir, record.searchRec);
+  if (child == nullptr) {
+    if (CompilationFull()) stopped_ = true;
+    return;
+  }
+  Enter(record.extent, record.dataLength, child);
+}
+
+bool SessionTreeWalk::Claim(std::uint32_t first, std::uint32_t end) {
+  // The claims are disjoint, so the one starting last before end is the only one that can
+  // overlap [first, end).
+  auto after = claimed_.lower_bound(end);
+  if (after != claimed_.begin() && std::prev(after)->second > first) return false;
+  claimed_.emplace(first, end);
+  return true;
+}
+
+// Once no entry can be added, reading on would only repeat the capacity message per record.
+bool SessionTreeWalk::CompilationFull() const {
+  return burner_.FileList().size() >= static_cast<std::size_t>(burner_.MaxFiles());
+}
+
+void SessionTreeWalk::Report(std::string_view format, const std::string& subject) {
+  burner_.DebugMessage(fmt::sprintf(format, subject), 4);
+}
+
+}  // namespace kivo

@@ -1,0 +1,56 @@
+// The walk over one directory tree of a session, from a root record down. It keeps its own
+// stack instead of recursing, and every directory's sectors are claimed once: a tree that
+// points back at itself or at a sector already read ends there, so that any disc is read in
+// time and memory bounded by its size.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "engine/iso/DirectoryRecords.h"
+#include "engine/iso/SessionImport.h"
+#include "engine/iso/SessionImportRecord.h"
+
+namespace kivo {
+
+class SessionTreeWalk {
+ public:
+  SessionTreeWalk(TZelvoBurner& burner, const SessionSource& source, DirectoryTree tree);
+
+  // Adds the directory at extent (length bytes) and everything below it to dir.
+  void Run(std::uint32_t extent, std::uint32_t length, TDEntry* dir);
+
+ private:
+  struct Frame {
+    TDEntry* dir = nullptr;
+    std::uint32_t first = 0, next = 0, end = 0;  // the directory's sectors still to read
+    std::array<std::uint8_t, kImportSectorSize> sector{};
+    std::size_t position = kImportSectorSize;    // beyond the last record start: read the next
+    int dotsLeft = 0;                            // Joliet "." and ".." still to pass over
+  };
+
+  void Enter(std::uint32_t extent, std::uint32_t length, TDEntry* dir);
+  bool LoadNextSector(Frame& frame);
+  // The record at the frame's position, the position moved past it; nothing when there is
+  // none to import there.
+  std::optional<ImportedRecord> NextRecord(Frame& frame);
+  void Import(const ImportedRecord& record, TDEntry* dir);
+  // Marks [first, end) as read; false when part of it was read already.
+  bool Claim(std::uint32_t first, std::uint32_t end);
+  bool CompilationFull() const;
+  void Report(std::string_view format, const std::string& subject);
+
+  TZelvoBurner& burner_;
+  const SessionSource& source_;
+  DirectoryTree tree_;
+  std::vector<std::unique_ptr<Frame>> stack_;
+  std::map<std::uint32_t, std::uint32_t> claimed_;  // first sector -> end, disjoint
+  RecordTimes times_;
+  bool stopped_ = false;
+};
+
+}  // namespace kivo

@@ -1,0 +1,129 @@
+// ImportSession against discs in the virtual recorder: which session is read, the failures
+// before any tree is read, sessions written by another program, and the ls and extract
+// commands over a whole session.
+
+#include <fmt/format.h>
+
+#include <set>
+#include <sstream>
+
+#include "tests/iso/ImportDiscFixture.h"
+#include "virtualdrive/Sense.h"
+
+namespace kivo::testing {
+namespace {
+
+const std::map<std::string, std::string> kFiles{
+    {"readme", Content(10)},
+    {"Long document name.txt", Content(5000)},
+    {"docs/sub folder/deep.bin", Content(70000, 'k')},
+    {"docs/empty.dat", ""},
+};
+
+TEST_F(ImportDiscTest, SessionNumbersResolveToTheDiscsSessions) {
+  InsertMkisoImage(MakeSources(kFiles));
+  // A disc made from an image holds one session: -1 and every number above it read that one.
+  for (const int session : {-1, 1, 5, 127}) {
+    SCOPED_TRACE(session);
+    burner.ResetCompilation(65535, 8191);
+    messages.clear();
+    ASSERT_TRUE(burner.ImportSession(static_cast<std::int8_t>(session), nullptr));
+    EXPECT_EQ(messages.front(), (Message{" IMPORTING SESSION # 1", 1}));
+    EXPECT_NE(burner.FindDirectory("\\docs\\sub folder"), nullptr);
+  }
+  messages.clear();
+  EXPECT_FALSE(burner.ImportSession(0, nullptr));
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ImportDiscTest, FailuresBeforeAnyTreeIsRead) {
+  // A blank disc has no session to import: no message.
+  Insert(vdrive::MediumKind::CdR);
+  EXPECT_FALSE(burner.ImportSession(-1, nullptr));
+  EXPECT_TRUE(messages.empty());
+
+  // The track of the session cannot be read.
+  InsertMkisoImage(MakeSources(kFiles));
+  Faults([](vdrive::Faults& f) {
+    f.commands.push_back({.opcode = 0x52, .kind = vdrive::CommandFault::Kind::Sense,
+                          .code = vdrive::sense::kInvalidFieldInCdb});
+  });
+  EXPECT_FALSE(burner.ImportSession(-1, nullptr));
+  EXPECT_TRUE(Said({" ERROR IMPORTING SESSION # 1", 4}));
+
+  // A disc without volume descriptors.
+  InsertImage(tmp.Write("plain.bin", std::string(100 * 2048, 'x')));
+  messages.clear();
+  EXPECT_FALSE(burner.ImportSession(-1, nullptr));
+  EXPECT_EQ(messages.back(), (Message{" ERROR IMPORTING SESSION 1 (ISO IMAGE NOT FOUND)", 4}));
+  EXPECT_EQ(burner.FileList().size(), 0u);
+}
+
+TEST_F(ImportDiscTest, SessionsOfAnotherProgramImport) {
+  const std::string src = MakeSources(kFiles);
+  for (const bool joliet : {true, false}) {
+    SCOPED_TRACE(joliet ? "with Joliet" : "without Joliet");
+    const std::string image = tmp / (joliet ? "joliet.iso" : "plain.iso");
+    const CommandResult made = RunCommand("xorriso -as mkisofs -quiet " + std::string(joliet ? "-J " : "") + "-o " +
+                                          Quoted(image) + " " + Quoted(src));
+    ASSERT_EQ(made.status, 0) << made.output;
+    InsertImage(image);
+    burner.ResetCompilation(65535, 8191);
+    ASSERT_TRUE(burner.ImportSession(-1, nullptr));
+
+    // Every file with its content, found by its Joliet name or (without Joliet) by its size
+    // and content, since ISO 9660 names are the other program's choice.
+    std::multiset<std::string> read;
+    int n = 0;
+    for (TFEntry* e : burner.FileList()) {
+      if (e->IsDirectory()) continue;
+      const std::string out = tmp / fmt::format("out{}", n++);
+      ASSERT_EQ(burner.ExtractFile(e, out), 1) << e->LongName;
+      read.insert(ReadText(out));
+    }
+    std::multiset<std::string> expected;
+    for (const auto& [name, content] : kFiles) expected.insert(content);
+    EXPECT_EQ(read, expected);
+    if (joliet) {
+      EXPECT_NE(burner.FindFileEntry(burner.FindDirectory("\\docs\\sub folder"), "deep.bin"), nullptr);
+      EXPECT_NE(burner.FindFileEntry(burner.RootDirectory(), "Long document name.txt"), nullptr);
+    }
+  }
+}
+
+// kivoardel-cli ls and extract --all list and recreate exactly the files mkiso was given.
+TEST_F(ImportDiscTest, LsAndExtractAllGiveBackTheSources) {
+  const std::string src = MakeSources(kFiles);
+  InsertMkisoImage(src);
+
+  const CommandResult listing = RunCli({"ls"});
+  ASSERT_EQ(listing.status, 0) << listing.output;
+  std::map<std::string, std::string> listed;  // path -> size
+  std::istringstream lines(listing.output);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t first = line.find('\t'), second = line.find('\t', first + 1);
+    if (second == std::string::npos) continue;  // an engine message
+    EXPECT_EQ(second - first - 1, 19u) << line;  // "YYYY-MM-DD HH:MM:SS"
+    listed[line.substr(second + 1)] = line.substr(0, first);
+  }
+  const std::map<std::string, std::string> expected{
+      {"readme.", "10"},   {"Long document name.txt", "5000"}, {"docs/", "-"},
+      {"docs/sub folder/", "-"}, {"docs/sub folder/deep.bin", "70000"}, {"docs/empty.dat", "0"}};
+  EXPECT_EQ(listed, expected) << listing.output;
+
+  const std::string out = tmp / "out";
+  const CommandResult extracted = RunCli({"extract", "--all", out});
+  ASSERT_EQ(extracted.status, 0) << extracted.output;
+  EXPECT_EQ(FilesBelow(out), FilesBelow(src));
+
+  // One file by its path on the disc, into a folder; a path the session lacks fails.
+  const std::string single = tmp / "single";
+  std::filesystem::create_directory(single);
+  EXPECT_EQ(RunCli({"extract", "--session", "1", "docs/sub folder/deep.bin", single}).status, 0);
+  EXPECT_EQ(FilesBelow(single), (std::map<std::string, std::string>{{"deep.bin", kFiles.at("docs/sub folder/deep.bin")}}));
+  EXPECT_EQ(RunCli({"extract", "docs/none.bin", single}).status, 1);
+  EXPECT_EQ(RunCli({"ls", "--session", "0"}).status, 1);
+}
+
+}  // namespace
+}  // namespace kivo::testing
