@@ -1,0 +1,106 @@
+// Recording an image file on a scripted drive: the file goes to the disc from sector 0 in the
+// medium's blocks, the last one as long as what is left, without a post-gap; a file that cannot
+// be opened starts nothing.
+#include <gtest/gtest.h>
+
+#include <fmt/printf.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/iso/TZelvoBurner.h"
+#include "engine/record/Recording.h"
+#include "engine/record/Strings.h"
+#include "engine/record/TCacheThread.h"
+#include "tests/platform/TempDir.h"
+#include "tests/record/EraseFixtures.h"
+
+namespace kivo {
+namespace {
+
+using testing::SentWrite;
+
+constexpr std::size_t kSector = 2048;
+
+// Bytes without zeros, so that zero padding in the wrong place shows.
+std::vector<std::uint8_t> ImageBytes(std::size_t n) {
+  std::vector<std::uint8_t> bytes(n);
+  for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<std::uint8_t>(1 + i % 251);
+  return bytes;
+}
+
+// The bytes the drive received with its writes, in order.
+std::vector<std::uint8_t> WrittenBytes(const std::vector<testing::SentCommand>& sent) {
+  constexpr unsigned char kWrite10 = 0x2A;
+  std::vector<std::uint8_t> bytes;
+  for (const auto& command : sent)
+    if (command.cdb[0] == kWrite10) bytes.insert(bytes.end(), command.dataOut.begin(), command.dataOut.end());
+  return bytes;
+}
+
+TEST(ImageRecording, WritesTheFileFromSectorZeroInTheMediumsBlocks) {
+  struct Case {
+    const char* name;
+    std::uint16_t profile;
+    std::size_t bytes;
+    bool postGap;
+    std::vector<SentWrite> writes;
+  };
+  std::vector<SentWrite> dvd1000;
+  for (std::uint32_t lba = 0; lba < 992; lba += 32) dvd1000.push_back({lba, 32});
+  dvd1000.push_back({992, 8});
+  for (const auto& c : std::vector<Case>{
+           {"1000 sectors on DVD+R", testing::profile::kDvdPlusR, 1000 * kSector, false, dvd1000},
+           // The post-gap belongs to compilations: 100 sectors stay 100.
+           {"100 sectors on DVD+R, post-gap", testing::profile::kDvdPlusR, 100 * kSector, true,
+            {{0, 32}, {32, 32}, {64, 32}, {96, 4}}},
+           {"100 sectors on CD-R", testing::profile::kCdR, 100 * kSector, false, {{0, 27}, {27, 27}, {54, 27}, {81, 19}}},
+           // The last sector holds one byte of the file and zeros.
+           {"2049 bytes on DVD+R", testing::profile::kDvdPlusR, 2049, false, {{0, 2}}},
+       }) {
+    SCOPED_TRACE(c.name);
+    platform::testing::TempDir files;
+    testing::ScriptedBurner drive(c.profile);
+    drive.burner.WritePostGap = c.postGap;
+    const auto image = ImageBytes(c.bytes);
+    const std::string path = files.Write("image.iso", std::string(image.begin(), image.end()));
+    ASSERT_TRUE(drive.burner.RecordImageFile(path));
+    ASSERT_EQ(drive.events.writeDone.Wait(), std::string()) << drive.events.log.All();
+    EXPECT_EQ(testing::WritesOf(drive.Sent()), c.writes);
+
+    const std::size_t sectors = (c.bytes + kSector - 1) / kSector;
+    EXPECT_EQ(drive.burner.ImageSectors, static_cast<std::int64_t>(sectors));
+    EXPECT_EQ(drive.burner.BytesWritten, static_cast<std::int64_t>(sectors * kSector));
+    auto expected = image;
+    expected.resize(sectors * kSector, 0);
+    EXPECT_EQ(WrittenBytes(drive.Sent()), expected);
+  }
+}
+
+TEST(ImageRecording, AFileThatCannotBeOpenedStartsNothing) {
+  platform::testing::TempDir files;
+  testing::ScriptedBurner drive(testing::profile::kDvdPlusR);
+  const std::string missing = files / "missing.iso";
+  EXPECT_FALSE(drive.burner.RecordImageFile(missing));
+  EXPECT_EQ(drive.events.writeDone.Count(), 1);
+  EXPECT_EQ(drive.events.writeDone.Wait(), fmt::sprintf(recordtext::kCannotOpenFile, missing));
+  EXPECT_TRUE(testing::WritesOf(drive.Sent()).empty());
+  EXPECT_EQ(ActiveCache.load(), nullptr);
+  EXPECT_FALSE(WriterRunning);
+}
+
+TEST(ImageRecording, NothingStartsWhileARecordingRuns) {
+  platform::testing::TempDir files;
+  testing::ScriptedBurner drive(testing::profile::kDvdPlusR);
+  const std::string path = files.Write("image.iso", std::string(2048, 'x'));
+  WriterRunning = true;
+  EXPECT_FALSE(drive.burner.RecordImageFile(path));
+  WriterRunning = false;
+  EXPECT_TRUE(drive.Sent().empty());
+  EXPECT_EQ(drive.events.writeDone.Count(), 0);
+  EXPECT_TRUE(drive.events.log.Contains("CAN'T RECORD WHILE AN ERASE OR A RECORDING IS RUNNING"));
+}
+
+}  // namespace
+}  // namespace kivo
