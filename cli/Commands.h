@@ -11,5 +11,11 @@ void AddCapsCommand(CLI::App& app, int& exitStatus);
 // eject, load and ready.
 void AddTrayCommands(CLI::App& app, int& exitStatus);
 void AddMkisoCommand(CLI::App& app, int& exitStatus);
+void AddLsCommand(CLI::App& app, int& exitStatus);
+void AddExtractCommand(CLI::App& app, int& exitStatus);
+void AddInfoCommand(CLI::App& app, int& exitStatus);
+void AddBurnCommand(CLI::App& app, int& exitStatus);
+void AddEraseCommand(CLI::App& app, int& exitStatus);
+void AddBurnImageCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace kivo::cli

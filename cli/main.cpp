@@ -12,6 +12,12 @@ int main(int argc, char** argv) {
   kivo::cli::AddCapsCommand(app, exitStatus);
   kivo::cli::AddTrayCommands(app, exitStatus);
   kivo::cli::AddMkisoCommand(app, exitStatus);
+  kivo::cli::AddLsCommand(app, exitStatus);
+  kivo::cli::AddExtractCommand(app, exitStatus);
+  kivo::cli::AddInfoCommand(app, exitStatus);
+  kivo::cli::AddBurnCommand(app, exitStatus);
+  kivo::cli::AddEraseCommand(app, exitStatus);
+  kivo::cli::AddBurnImageCommand(app, exitStatus);
   CLI11_PARSE(app, argc, argv);
   return exitStatus;
 }

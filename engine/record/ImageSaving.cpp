@@ -1,8 +1,9 @@
 // The two ways of saving an image: straight into the file on the calling thread, or streamed
 // through the cache and writer threads like a recording.
 
-#include "engine/iso/Strings.h"
 #include "engine/iso/TZelvoBurner.h"
+#include "engine/record/CompilationCache.h"
+#include "engine/record/Recording.h"
 
 namespace kivo {
 
@@ -10,8 +11,14 @@ std::int32_t TZelvoBurner::SaveISO(const std::string& FileName, bool Quick) {
   return Quick ? SaveISOQuick(FileName) : SaveISOStreamed(FileName);
 }
 
-std::int32_t TZelvoBurner::SaveISOStreamed(const std::string&) {
-  RaiseWriteDone(std::string(isotext::kStreamedSaveUnavailable));
+std::int32_t TZelvoBurner::SaveISOStreamed(const std::string& FileName) {
+  ISOFileName = FileName;
+  TDEntry* importDir = RememberedImportDir();
+  PrepareLayout(true, importDir);
+  BuildHeader(importDir);
+  ActiveBurner = this;
+  StartCompilationCache(*this, kBlockSize);
+  StartWriterWhenPrimed(true);
   return -1;
 }
 

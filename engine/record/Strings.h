@@ -15,6 +15,34 @@ inline constexpr std::string_view kInternalError0005 = "INTERNAL ERROR 0005";
 inline constexpr std::string_view kCannotReadFile = "CAN'T READ FILE \"%s\" (%s)";
 inline constexpr std::string_view kOperationAborted = "OPERATION ABORTED BY USER";
 
+// Results of the writer.
+inline constexpr std::string_view kWriterError = "WRITER ERROR [%s]";
+inline constexpr std::string_view kWriterBusy = "WRITER BUSY/BUFFER FULL";
+inline constexpr std::string_view kCannotCreateFile = "CAN'T CREATE FILE \"%s\"";
+// A write to the image file that moved fewer bytes than asked (a full disk, a size limit):
+// reporting success would leave a truncated image behind. %s is "<path>: <reason>".
+inline constexpr std::string_view kCannotWriteFile = "CAN'T WRITE FILE %s";
+// Waits for the drive that would otherwise last for ever; %d is the bound in minutes.
+inline constexpr std::string_view kDvdRwPreparationTimedOut =
+    "DVD-RW FORMAT DID NOT FINISH WITHIN %d MINUTES";
+inline constexpr std::string_view kDvdPlusRwFormatTimedOut =
+    "DVD+RW FORMAT DID NOT FINISH WITHIN %d MINUTES";
+inline constexpr std::string_view kFlushTimedOut =
+    "DRIVE DID NOT FINISH WRITING ITS CACHE WITHIN %d MINUTES";
+
+// Log lines of the writer (message type 1).
+inline constexpr std::string_view kStartingWrite = " STARTING WRITE PROCESS ON %s AT %s";
+inline constexpr std::string_view kTestWrite = " TEST/DUMMY WRITE";
+
+// Log line of the erase (message type 1).
+inline constexpr std::string_view kStartingErase = " STARTING ERASE PROCESS ON %s AT %s";
+// An erase asked for while an erase or a recording runs: a second thread would send commands
+// to the drive beside the first, and the drive's answers would reach the wrong one.
+inline constexpr std::string_view kEraseWhileBusy = "CAN'T ERASE WHILE AN ERASE OR A RECORDING IS RUNNING";
+// An image recording asked for while another recording or an erase runs: the running one owns
+// the drive and the recording state.
+inline constexpr std::string_view kRecordWhileBusy = "CAN'T RECORD WHILE AN ERASE OR A RECORDING IS RUNNING";
+
 // Log lines of the cache: the recording goes on, but the disc differs from the compilation.
 inline constexpr std::string_view kSourceEndedEarly =
     "SOURCE FILE ENDED AFTER %d OF %d BYTES, THE REST IS RECORDED AS ZEROS: %s";

@@ -91,6 +91,8 @@ class TCacheThread {
   std::int64_t BytesToDeliver() const { return queue_.BytesToDeliver(); }
   std::int32_t CacheSize() const { return setup_.CacheSize; }
   std::int32_t BlockSize() const { return setup_.BlockSize; }
+  // Non-empty: the cache streams this image file rather than a compilation.
+  const std::string& ImageFileName() const { return setup_.ImageFileName; }
   std::int32_t BlockLimit() const { return blockLimit_; }
   // 0 idle, 1 lowest, 2 below normal, 3 normal.
   std::uint8_t PriorityLevel() const { return priorityLevel_.load(); }

@@ -1,0 +1,72 @@
+#include "cli/CompilationSources.h"
+
+#include <filesystem>
+
+#include "engine/iso/TZelvoBurner.h"
+
+namespace kivo::cli {
+
+namespace {
+
+// The capacities the main window resets its compilation to.
+constexpr std::int32_t kMaxFiles = 600000;
+constexpr std::int32_t kMaxDirectories = 20000;
+constexpr std::int32_t kAllAttributes = 63;
+
+// An absolute path without a trailing "/", so that kept paths come out the same however the
+// source was typed.
+std::string SourcePath(const std::string& source) {
+  std::string path = std::filesystem::absolute(source).lexically_normal().string();
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+void AddCompilationOptions(CLI::App& command, CompilationOptions& options) {
+  command.add_option("--volume", options.volume, "Volume identifier");
+  command.add_flag("--no-joliet", options.noJoliet, "Write the ISO 9660 tree only");
+  command.add_option("--boot", options.bootImage, "Boot image (floppy or hard-disk image) to make the image bootable");
+  command
+      .add_option("--keep-path", options.keepPath,
+                  "How much of each source's path to recreate: none, full, or the last folder only")
+      ->check(CLI::IsMember({"none", "full", "last"}));
+  command.add_flag("--replace", options.replace, "A later file of the same name replaces an earlier one");
+  command.add_option("SOURCE", options.sources, "Files, and directories whose contents are added")->required();
+}
+
+std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& options, std::int16_t importSession) {
+  burner.ResetCompilation(kMaxFiles, kMaxDirectories);
+  burner.ReplaceFile = options.replace;
+  if (importSession != 0) burner.ImportSession(static_cast<std::int8_t>(importSession), nullptr);
+  burner.IdVolume = options.volume;
+  burner.JolietFileSystem = !options.noJoliet;
+  burner.ReplaceFile = options.replace;
+  if (!options.bootImage.empty()) {
+    // The layout would quietly drop a boot image it cannot find; asked for one, the user
+    // should hear about it.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(options.bootImage, ec)) return "no boot image file: " + options.bootImage;
+    burner.Bootable = true;
+    burner.BootImage = options.bootImage;
+  }
+  const bool keepPath = options.keepPath != "none";
+  burner.KeepLastFolderOnly = options.keepPath == "last";
+
+  for (const std::string& source : options.sources) {
+    const std::string path = SourcePath(source);
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) return "no such file or directory: " + source;
+    if (std::filesystem::is_directory(status)) {
+      burner.AddDirectory(burner.RootDirectory(), path == "/" ? path : path + "/", false, keepPath, true,
+                          kAllAttributes, "*.*");
+    } else {
+      burner.AddFile("\\", path, keepPath);
+    }
+  }
+  burner.RemoveEmptyDirectories();
+  return {};
+}
+
+}  // namespace kivo::cli

@@ -1,0 +1,38 @@
+// The compilation as the commands that make one (mkiso, burn) take it from the command line:
+// the volume's options and the sources, added the way the main window adds its ticked rows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+namespace kivo {
+class TZelvoBurner;
+}
+
+namespace kivo::cli {
+
+struct CompilationOptions {
+  std::string volume;
+  bool noJoliet = false;
+  std::string bootImage;
+  std::string keepPath = "none";
+  bool replace = false;
+  std::vector<std::string> sources;
+};
+
+// Registers --volume, --no-joliet, --boot, --keep-path, --replace and SOURCE... on a command.
+void AddCompilationOptions(CLI::App& command, CompilationOptions& options);
+
+// A fresh compilation of the sources with the options applied and empty directories pruned.
+// Returns the reason when a source or the boot image is missing (nothing else is reported
+// here: the burner says itself what it could not add).
+// importSession: a session of the disc carried over before the sources are added, as the
+// main window imports it (0: none), so that a source of the same name meets the imported entry
+// and, with --replace, takes it over.
+std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& options,
+                            std::int16_t importSession = 0);
+
+}  // namespace kivo::cli

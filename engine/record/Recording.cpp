@@ -1,0 +1,118 @@
+// The recording's starters and the readings the window takes while it runs: the recording of
+// a compilation, the writer thread's start, the abort and the cache's fill.
+#include "engine/record/Recording.h"
+
+#include <fmt/printf.h>
+
+#include <cmath>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "engine/iso/TZelvoBurner.h"
+#include "engine/platform/Threads.h"
+#include "engine/record/CompilationCache.h"
+#include "engine/record/DvdRwPreparation.h"
+#include "engine/record/FormatWait.h"
+#include "engine/record/Strings.h"
+#include "engine/record/TCacheThread.h"
+#include "engine/record/TThWrite.h"
+
+namespace kivo {
+
+std::atomic<TZelvoBurner*> ActiveBurner{nullptr};
+std::atomic<bool> WriteAborted{false};
+std::atomic<bool> WriterRunning{false};
+
+namespace {
+
+constexpr long kPrimedPollMs = 100;
+
+// Held while ActiveCache is read and used by another thread than the writer's, and while the
+// writer takes it away.
+std::mutex& ActiveCacheGuard() {
+  static std::mutex guard;
+  return guard;
+}
+
+}  // namespace
+
+void DestroyActiveCache() {
+  TCacheThread* cache = nullptr;
+  {
+    std::lock_guard guard(ActiveCacheGuard());
+    cache = ActiveCache.exchange(nullptr);
+  }
+  // The destructor waits for the cache's thread.
+  delete cache;
+}
+
+bool TZelvoBurner::RecordCompilation() {
+  ActiveBurner = this;
+  const std::int32_t blockSize = BlockSizeForMediaKind(MediaKind());
+  const std::uint16_t kind = CurrentMediaKind;
+  if ((kind == media::kDvdRwRestricted || kind == media::kDvdRwSequential) && !PrepareDvdRw(*this, kind)) {
+    RaiseWriteDone(fmt::sprintf(recordtext::kDvdRwPreparationTimedOut, kDvdRwPreparationMinutes));
+    return false;
+  }
+  // The session is laid out again where the drive says the next one starts.
+  TDEntry* importDir = RememberedImportDir();
+  SessionStartRequested = true;
+  PrepareLayout(false, importDir);
+  BuildHeader(importDir);
+  SessionStartRequested = false;
+  StartCompilationCache(*this, blockSize);
+  return StartWriterWhenPrimed(false);
+}
+
+bool TZelvoBurner::StartWriterWhenPrimed(bool ToFile) {
+  TCacheThread* cache = ActiveCache;
+  for (;;) {
+    if (cache->Primed()) return StartWriter(ToFile);
+    const std::string status = cache->Status();
+    if (!status.empty()) {
+      RaiseWriteDone(status);
+      DestroyActiveCache();
+      return false;
+    }
+    platform::Sleep(kPrimedPollMs);
+  }
+}
+
+bool TZelvoBurner::StartWriter(bool ToFile) {
+  TCacheThread* cache = ActiveCache;
+  if (cache == nullptr) return false;
+  // Set before the thread exists, so that an abort asked for right after the start is not
+  // cleared by it and the window never sees a started recording as not running.
+  WriteAborted = false;
+  BytesWritten = 0;
+  WriterRunning = true;
+  auto writer = std::make_unique<TThWrite>(*this, *cache, ToFile);
+  try {
+    // The thread owns the writer and ends on its own: nobody joins it.
+    std::thread([writer = std::move(writer)] {
+      platform::SetCurrentThreadPriority(platform::ThreadPriority::TimeCritical);
+      writer->Execute();
+    }).detach();
+  } catch (const std::system_error& error) {
+    WriterRunning = false;
+    DestroyActiveCache();
+    RaiseWriteDone(error.what());
+    return false;
+  }
+  return true;
+}
+
+void TZelvoBurner::AbortRecording() { WriteAborted = true; }
+
+std::int32_t TZelvoBurner::CacheFillPercent() const {
+  if (!WriterRunning) return 0;
+  std::lock_guard guard(ActiveCacheGuard());
+  const TCacheThread* cache = ActiveCache;
+  if (cache == nullptr || CacheSize() <= 0) return 0;
+  // The default rounding mode takes halves to the even neighbour.
+  return static_cast<std::int32_t>(std::nearbyint(100.0 * static_cast<double>(cache->BytesHeld()) / CacheSize()));
+}
+
+}  // namespace kivo

@@ -1,0 +1,15 @@
+// Closing what a recording wrote, in the way each medium needs: the track and the session on
+// write-once DVD, the session on DVD-RW and CD, the formatted area's end on DVD+RW.
+#pragma once
+
+#include <cstdint>
+
+namespace kivo {
+
+class TSCSIDevice;
+
+// Track is the track the session's data went to. FinalizeDisc matters on DVD+R DL only, whose
+// closing function differs; on the other media the write parameters page carries it.
+void CloseRecordedSession(TSCSIDevice& Device, std::uint16_t Kind, std::uint8_t Track, bool FinalizeDisc);
+
+}  // namespace kivo

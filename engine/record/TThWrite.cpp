@@ -1,0 +1,298 @@
+#include "engine/record/TThWrite.h"
+
+#include <fmt/printf.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <span>
+
+#include "engine/drive/MediaKinds.h"
+#include "engine/drive/Transport.h"
+#include "engine/iso/TZelvoBurner.h"
+#include "engine/platform/Threads.h"
+#include "engine/record/FormatLists.h"
+#include "engine/record/FormatWait.h"
+#include "engine/record/Recording.h"
+#include "engine/record/SenseCodes.h"
+#include "engine/record/SessionClosing.h"
+#include "engine/record/Strings.h"
+#include "engine/record/TCacheThread.h"
+
+namespace kivo {
+
+namespace {
+
+constexpr std::int32_t kSector = 2048;
+constexpr int kBufferPollInterval = 5;
+constexpr long kBusyPauseMs = 600;
+constexpr int kBusyAttempts = 10'000;
+constexpr unsigned kLongSyncTimeoutMs = 1'800'000;
+constexpr unsigned kSyncTimeoutMs = 120'000;
+constexpr long kFormatPollMs = 2000;
+constexpr long kFlushPollMs = 1000;
+// The buffer gauge empties in this many steps while a write-once DVD flushes.
+constexpr std::uint32_t kFlushGaugeSteps = 960;
+constexpr long kFinalReadyBudgetMs = 240'000;
+constexpr long kFinalReadyStepMs = 5000;
+// How long the writer sleeps for a block before it looks at WriteAborted again.
+constexpr long kBlockWaitMs = 20;
+
+bool RewritesLeadingHeader(std::uint16_t kind) {
+  return kind == media::kDvdPlusRw || kind == media::kDvdRwRestricted || kind == media::kDvdRwSequential ||
+         kind == media::kDvdRam;
+}
+
+// These drives flush their cache to the disc in the background after an immediate request.
+bool FlushesInBackground(std::uint16_t kind) {
+  return kind == media::kDvdR || kind == media::kDvdRwRestricted || kind == media::kDvdRwSequential;
+}
+
+}  // namespace
+
+TThWrite::TThWrite(TZelvoBurner& Burner, TCacheThread& Cache, bool ToFile)
+    : burner_(Burner),
+      cache_(Cache),
+      toFile_(ToFile),
+      compilation_(Cache.ImageFileName().empty()),
+      imageSectors_(Burner.ImageSize()),
+      block_(std::make_unique<std::uint8_t[]>(kMaxBlockSize)),
+      buffer_(std::make_unique<std::uint8_t[]>(kMaxBlockSize)) {}
+
+void TThWrite::Execute() {
+  if (toFile_) {
+    if (!OpenImageFile()) return Finish();
+  } else {
+    setup_ = SetUpDriveForWriting(burner_);
+    kind_ = CurrentMediaKind.load();
+  }
+  // A recorded image file starts at the disc's sector 0 whatever the disc holds; a saved
+  // image starts at the file's own sector 0.
+  if (!compilation_ || toFile_) {
+    if (burner_.SessionStart != 0) burner_.SessionStart = 0;
+  }
+  base_ = burner_.SessionStart;
+
+  const std::int32_t n = NextBlock();
+  if (n != kStop && (!NeedsLeadingHeader(n) || RewriteLeadingHeader())) WriteBlocks(n);
+  if (toFile_) {
+    // Closing the file is all there is to end a file; a failure has its Status already.
+    file_.reset();
+    return Finish();
+  }
+  End();
+  Finish();
+}
+
+bool TThWrite::NeedsLeadingHeader(std::int32_t n) const {
+  return !toFile_ && compilation_ && n > 0 && RewritesLeadingHeader(kind_);
+}
+
+bool TThWrite::OpenImageFile() {
+  file_.emplace(burner_.ISOFileName, fmCreate);
+  if (file_->HandleValid()) return true;
+  burner_.DebugMessage(file_->LastError(), 4);
+  Stop(fmt::sprintf(recordtext::kCannotCreateFile, burner_.ISOFileName));
+  return false;
+}
+
+// Overwritable DVD has no sessions of its own: the new session's volume descriptors go to the
+// disc's start, where readers look for them, so that they describe the newest volume.
+bool TThWrite::RewriteLeadingHeader() {
+  // Always a whole transfer, whatever the first block holds: a short session's first block is
+  // shorter, and overwritable DVD takes only whole ECC blocks.
+  const auto available = static_cast<std::int32_t>(burner_.LeadingHeaderCopy.size()) / kSector * kSector;
+  const std::int32_t bytes = std::min(kMaxBlockSize, available);
+  if (bytes <= 0) return true;
+  // The first write to an unformatted disc is expected to fail; that failure is no news.
+  burner_.ErrorLogLatch = true;
+  bool done = LeadingWrite(bytes);
+  if (!done && kind_ == media::kDvdPlusRw && Unformatted()) {
+    if (!FormatUnformattedDvdPlusRw()) return false;
+    done = LeadingWrite(bytes);
+    if (!done && Unformatted() && !FormatUnformattedDvdPlusRw()) return false;
+  }
+  if (done) {
+    burner_.SynchronizeCache(kLongSyncTimeoutMs, false);
+    return true;
+  }
+  // A drive still busy takes the first block through the ordinary writes instead.
+  if (recordsense::RefusedForNow(burner_)) {
+    platform::Sleep(kBusyPauseMs);
+    return true;
+  }
+  Stop(fmt::sprintf(recordtext::kWriterError, burner_.LastErrorText));
+  return false;
+}
+
+bool TThWrite::LeadingWrite(std::int32_t bytes) {
+  return burner_.WriteSectors(0, static_cast<std::uint16_t>(bytes / kSector),
+                              std::span<const std::uint8_t>(burner_.LeadingHeaderCopy.data(), static_cast<std::size_t>(bytes)));
+}
+
+bool TThWrite::FormatUnformattedDvdPlusRw() {
+  if (!burner_.FormatUnit(formatlist::kFormatUnitByte1, formatlist::kDvdPlusRwBasic)) return true;
+  if (WaitWhileFormatting(burner_, kFormatPollMs, kDvdPlusRwFormatMinutes, true)) return true;
+  Stop(fmt::sprintf(recordtext::kDvdPlusRwFormatTimedOut, kDvdPlusRwFormatMinutes));
+  return false;
+}
+
+void TThWrite::WriteBlocks(std::int32_t n) {
+  // A compilation goes to DVD in whole 32-sector writes; CD and image files take each block
+  // as it is.
+  const bool fullTransfers = !toFile_ && compilation_ && !(kind_ == media::kCdR || kind_ == media::kCdRw);
+  std::int32_t held = 0;  // bytes waiting in buffer_ for a full transfer
+  for (; n > 0; n = NextBlock()) {
+    if (!fullTransfers || (held == 0 && n == kMaxBlockSize)) {
+      if (!Transfer(block_.get(), n)) return;
+      continue;
+    }
+    // Blocks shorter than a transfer (the end of the data, the post-gap after it) are joined:
+    // zero-filling each of them would put zero sectors into the stream and write past the
+    // end of a reserved track. Only the last write is zero-filled.
+    for (std::int32_t used = 0; used < n;) {
+      const std::int32_t take = std::min(n - used, kMaxBlockSize - held);
+      std::memcpy(buffer_.get() + held, block_.get() + used, static_cast<std::size_t>(take));
+      held += take;
+      used += take;
+      if (held == kMaxBlockSize) {
+        if (!Transfer(buffer_.get(), held)) return;
+        held = 0;
+      }
+    }
+  }
+  if (n == 0 && held > 0) {
+    std::memset(buffer_.get() + held, 0, static_cast<std::size_t>(kMaxBlockSize - held));
+    Transfer(buffer_.get(), kMaxBlockSize);
+  }
+}
+
+bool TThWrite::Transfer(const std::uint8_t* data, std::int32_t length) {
+  std::int64_t total = burner_.BytesWritten.load() + length;
+  // The zero-filled tail of the last write is no part of the session.
+  if (total / kSector > imageSectors_) total = imageSectors_ * kSector;
+  burner_.BytesWritten = total;
+  if (toFile_) return WriteToFile(data, length);
+  PollDriveBuffer();
+  if (!WriteToDrive(base_ + written_, data, length)) return false;
+  written_ += static_cast<std::uint32_t>(length / kSector);
+  return true;
+}
+
+bool TThWrite::WriteToFile(const std::uint8_t* data, std::int32_t length) {
+  if (file_->Write(data, length) == length) return true;
+  const std::string& reason = file_->LastError();
+  Stop(fmt::sprintf(recordtext::kCannotWriteFile, reason.empty() ? burner_.ISOFileName : reason));
+  return false;
+}
+
+bool TThWrite::WriteToDrive(std::uint32_t address, const std::uint8_t* data, std::int32_t length) {
+  const auto bytes = std::span<const std::uint8_t>(data, static_cast<std::size_t>(length));
+  for (int attempts = 0;;) {
+    if (WriteAborted) {
+      Stop(std::string(recordtext::kOperationAborted));
+      return false;
+    }
+    if (burner_.WriteSectors(address, static_cast<std::uint16_t>(length / kSector), bytes)) return true;
+    if (!recordsense::RefusedForNow(burner_)) {
+      Stop(fmt::sprintf(recordtext::kWriterError, burner_.LastErrorText));
+      return false;
+    }
+    platform::Sleep(kBusyPauseMs);
+    if (++attempts >= kBusyAttempts) {
+      Stop(std::string(recordtext::kWriterBusy));
+      return false;
+    }
+  }
+}
+
+// The drive's buffer is read only before every fifth write, to keep the command stream dense.
+void TThWrite::PollDriveBuffer() {
+  if (bufferPolls_ == 0 && setup_.BufferReadable) {
+    std::uint32_t length = 0, free = 0;
+    if (burner_.ReadBufferCapacity(length, free)) bufferPolls_ = kBufferPollInterval;
+  }
+  --bufferPolls_;
+}
+
+std::int32_t TThWrite::NextBlock() {
+  for (;;) {
+    if (WriteAborted) {
+      Stop(std::string(recordtext::kOperationAborted));
+      return kStop;
+    }
+    std::int32_t n = 0;
+    {
+      std::lock_guard lock(burner_.Lock());
+      n = cache_.GetBlock(block_.get());
+    }
+    if (!cache_.Status().empty()) return kStop;
+    if (n != -1) return n;
+    cache_.WaitForBlock(kBlockWaitMs);
+  }
+}
+
+void TThWrite::End() {
+  std::uint32_t length = 0, free = 0;
+  if (kind_ != media::kDvdRam) burner_.ReadBufferCapacity(length, free);
+  if (burner_.OnFinalizingTrack) burner_.OnFinalizingTrack(&burner_);
+  if (FlushesInBackground(kind_)) {
+    FlushInBackground();
+  } else if (!burner_.SynchronizeCache(kSyncTimeoutMs, false)) {
+    burner_.SynchronizeCache(kSyncTimeoutMs, true);
+  }
+  burner_.DeviceBufferSize = 0;
+  burner_.DeviceFreeBufferSize = 0;
+  // After a failure the drive is synchronised, but nothing is closed.
+  if (!cache_.Status().empty()) return;
+
+  if (!burner_.TestWrite && kind_ != media::kDvdRam && burner_.FinalizeTrack) {
+    if (kind_ != media::kDvdR) {
+      burner_.SetWriteParameters(burner_.TestWrite, burner_.UnderrunProtection, burner_.FinalizeDisc, kind_);
+    }
+    CloseRecordedSession(burner_, kind_, setup_.Track, burner_.FinalizeDisc);
+  }
+  burner_.WaitReady(kFinalReadyBudgetMs, kFinalReadyStepMs);
+  if (kind_ != media::kDvdRam) burner_.ReadBufferCapacity(length, free);
+  burner_.ReturnToNeutralState();
+}
+
+// The drive empties its buffer to the disc on its own time; the buffer gauge falls meanwhile.
+void TThWrite::FlushInBackground() {
+  burner_.SynchronizeCache(kLongSyncTimeoutMs, true);
+  const std::uint32_t size = burner_.DeviceBufferSize.load();
+  const std::uint32_t step = size / kFlushGaugeSteps;
+  burner_.DeviceFreeBufferSize = size;
+  for (long polls = PollsWithin(kFlushMinutes, kFlushPollMs); !burner_.ReadDiscInfo(); --polls) {
+    if (polls == 0) {
+      if (cache_.Status().empty()) cache_.SetStatus(fmt::sprintf(recordtext::kFlushTimedOut, kFlushMinutes));
+      return;
+    }
+    const std::uint32_t free = burner_.DeviceFreeBufferSize.load();
+    burner_.DeviceFreeBufferSize = free > step ? free - step : 0;
+    platform::Sleep(kFlushPollMs);
+  }
+}
+
+void TThWrite::Finish() {
+  std::string result;
+  {
+    std::lock_guard lock(burner_.Lock());
+    result = cache_.Status();
+  }
+  WriterRunning = false;
+  DestroyActiveCache();
+  SetCloseAfterCommand(true);
+  burner_.RaiseWriteDone(result);
+}
+
+void TThWrite::Stop(const std::string& status) {
+  cache_.SetStatus(status);
+  cache_.Abort();
+}
+
+bool TThWrite::Unformatted() const {
+  return recordsense::AdditionalSenseCode(burner_) == recordsense::kIncompatibleMedium;
+}
+
+}  // namespace kivo
