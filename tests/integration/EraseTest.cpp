@@ -1,0 +1,59 @@
+// Rewritable media erased quickly and fully after a recording, then recorded again: the erased
+// disc shows no volume any more, and the new recording reads back whole.
+#include <gtest/gtest.h>
+
+#include "tests/integration/DiscFixture.h"
+
+namespace kivo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Medium {
+  const char* kind;
+  bool blankAfterErase;  // BLANK leaves the medium blank; formatted media stay formatted
+};
+
+void PrintTo(const Medium& m, std::ostream* os) { *os << m.kind; }
+
+const Medium kMedia[] = {
+    {"cd-rw", true},
+    {"dvd-rw", true},
+    {"dvd+rw", false},
+    {"dvd-ram", false},
+};
+
+class EraseTest : public DiscTest, public ::testing::WithParamInterface<std::tuple<Medium, bool>> {};
+
+TEST_P(EraseTest, ErasedDiscTakesANewRecording) {
+  KIVO_REQUIRE_CLI("burn", "");
+  KIVO_REQUIRE_CLI("erase", "--quick");
+  const auto& [medium, quick] = GetParam();
+  KIVO_SKIP_KNOWN_FAULT(medium.kind);
+  Insert(medium.kind);
+  const fs::path before = Folder("before");
+  WriteTree(before, {{"old/gone.txt", Content("gone", 40000)}, {"old.txt", Content("old", 10)}});
+  ASSERT_TRUE(CliSucceeds({"burn", before.string()}));
+  ASSERT_FALSE(ExportVolume().empty()) << "nothing to erase: the first recording left no volume";
+
+  ASSERT_TRUE(CliSucceeds({"erase", quick ? "--quick" : "--full"}));
+  EXPECT_EQ(ExportVolume(), "") << "the erased disc still holds a volume at sector 16";
+  if (medium.blankAfterErase) {
+    EXPECT_TRUE(DiscIsBlank()) << Vrctl({"status"});
+  }
+
+  const fs::path after = Folder("after");
+  const FileMap files = WriteTree(after, {{"new/fresh.txt", Content("fresh", 5000)}, {"new.dat", Content("new", 300000)}});
+  ASSERT_TRUE(CliSucceeds({"burn", after.string()}));
+  const std::string volume = ExportVolume();
+  ASSERT_FALSE(volume.empty()) << "the new recording left no volume";
+  ExpectSessionReads(volume, 0, files, Folder("read"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Media, EraseTest, ::testing::Combine(::testing::ValuesIn(kMedia), ::testing::Bool()),
+                         [](const auto& info) {
+                           return TestName(std::get<0>(info.param).kind) + (std::get<1>(info.param) ? "_quick" : "_full");
+                         });
+
+}  // namespace
+}  // namespace kivo::testing
