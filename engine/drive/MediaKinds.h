@@ -27,6 +27,12 @@ inline constexpr std::uint16_t kDdcdR = 14;
 inline constexpr std::uint16_t kDdcdRw = 15;
 
 inline bool IsCd(std::uint16_t kind) { return kind < kDvdRom; }
+
+// DVD media are recorded in whole ECC blocks of this many sectors.
+inline constexpr std::uint32_t kDvdEccBlockSectors = 16;
+inline std::uint32_t AlignToEccBlock(std::uint32_t sectors) {
+  return (sectors + kDvdEccBlockSectors - 1) / kDvdEccBlockSectors * kDvdEccBlockSectors;
+}
 }  // namespace media
 
 // The last media kind a recording, erase or layout determined. Process-wide because the worker

@@ -8,6 +8,7 @@
 #include "engine/drive/BigEndian.h"
 #include "engine/drive/Capabilities.h"
 #include "engine/drive/DiscInformation.h"
+#include "engine/drive/MediaKinds.h"
 #include "engine/drive/TSCSIDevice.h"
 
 namespace kivo {
@@ -201,6 +202,12 @@ bool TSCSIDevice::NextSessionStart(std::uint32_t& Start) {
     const bool read = ReadTrackInfo(1);
     const std::uint32_t next = host32(&TrackInfo[trackinfo::kNextWritable]);
     if (read && next != 0) Start = next;
+    // A fully formatted disc in restricted overwrite grows no further: its next writable
+    // address is the disc's end. It is overwritable throughout, so the session goes after the
+    // newest volume, at the ECC block where the drive can start a write.
+    if (read && kind == media::kDvdRwRestricted && host32(&TrackInfo[trackinfo::kFreeBlocks]) == 0) {
+      Start = media::AlignToEccBlock(static_cast<std::uint32_t>(FindVolumeEnd()));
+    }
     return read;
   }
   const bool read = ReadTrackInfo(SessionCount() + 1);

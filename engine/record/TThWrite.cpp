@@ -24,6 +24,7 @@ namespace kivo {
 namespace {
 
 constexpr std::int32_t kSector = 2048;
+constexpr std::int32_t kEccBlockBytes = media::kDvdEccBlockSectors * kSector;
 constexpr int kBufferPollInterval = 5;
 constexpr long kBusyPauseMs = 600;
 constexpr int kBusyAttempts = 10'000;
@@ -43,6 +44,13 @@ bool RewritesLeadingHeader(std::uint16_t kind) {
          kind == media::kDvdRam;
 }
 
+// Media recorded sequentially, or overwritten only in whole ECC blocks; DVD+RW and DVD-RAM
+// drives merge a partial block into what the disc holds.
+bool WritesWholeEccBlocks(std::uint16_t kind) {
+  return kind == media::kDvdR || kind == media::kDvdRwRestricted || kind == media::kDvdRwSequential ||
+         kind == media::kDvdPlusR || kind == media::kDvdPlusRDl;
+}
+
 // These drives flush their cache to the disc in the background after an immediate request.
 bool FlushesInBackground(std::uint16_t kind) {
   return kind == media::kDvdR || kind == media::kDvdRwRestricted || kind == media::kDvdRwSequential;
@@ -55,8 +63,8 @@ TThWrite::TThWrite(TZelvoBurner& Burner, TCacheThread& Cache, bool ToFile)
       cache_(Cache),
       toFile_(ToFile),
       compilation_(Cache.ImageFileName().empty()),
-      imageSectors_(Burner.ImageSize()),
-      block_(std::make_unique<std::uint8_t[]>(kMaxBlockSize)),
+      // An image gets no post-gap: it is as long as its own sectors, without the post-gap minimum.
+      imageSectors_(compilation_ ? Burner.ImageSize() : Burner.ImageSectors),
       buffer_(std::make_unique<std::uint8_t[]>(kMaxBlockSize)) {}
 
 void TThWrite::Execute() {
@@ -138,13 +146,22 @@ bool TThWrite::FormatUnformattedDvdPlusRw() {
 }
 
 void TThWrite::WriteBlocks(std::int32_t n) {
-  // A compilation goes to DVD in whole 32-sector writes; CD and image files take each block
-  // as it is.
-  const bool fullTransfers = !toFile_ && compilation_ && !(kind_ == media::kCdR || kind_ == media::kCdRw);
+  const bool dvd = !toFile_ && kind_ != media::kCdR && kind_ != media::kCdRw;
+  if (dvd && compilation_) return WriteJoinedBlocks(n);
+  // An image's blocks go out as they are, but sequential DVD media take only whole ECC blocks:
+  // a short last block is zero-filled to the next one.
+  const bool pad = !toFile_ && WritesWholeEccBlocks(kind_);
+  for (; n > 0; n = NextBlock()) {
+    if (!Transfer(block_.Data.get(), pad ? PadToEccBlock(n) : n)) return;
+  }
+}
+
+// A compilation goes to DVD in whole 32-sector writes.
+void TThWrite::WriteJoinedBlocks(std::int32_t n) {
   std::int32_t held = 0;  // bytes waiting in buffer_ for a full transfer
   for (; n > 0; n = NextBlock()) {
-    if (!fullTransfers || (held == 0 && n == kMaxBlockSize)) {
-      if (!Transfer(block_.get(), n)) return;
+    if (held == 0 && n == kMaxBlockSize) {
+      if (!Transfer(block_.Data.get(), n)) return;
       continue;
     }
     // Blocks shorter than a transfer (the end of the data, the post-gap after it) are joined:
@@ -152,7 +169,7 @@ void TThWrite::WriteBlocks(std::int32_t n) {
     // end of a reserved track. Only the last write is zero-filled.
     for (std::int32_t used = 0; used < n;) {
       const std::int32_t take = std::min(n - used, kMaxBlockSize - held);
-      std::memcpy(buffer_.get() + held, block_.get() + used, static_cast<std::size_t>(take));
+      std::memcpy(buffer_.get() + held, block_.Data.get() + used, static_cast<std::size_t>(take));
       held += take;
       used += take;
       if (held == kMaxBlockSize) {
@@ -165,6 +182,12 @@ void TThWrite::WriteBlocks(std::int32_t n) {
     std::memset(buffer_.get() + held, 0, static_cast<std::size_t>(kMaxBlockSize - held));
     Transfer(buffer_.get(), kMaxBlockSize);
   }
+}
+
+std::int32_t TThWrite::PadToEccBlock(std::int32_t n) {
+  const std::int32_t whole = (n + kEccBlockBytes - 1) / kEccBlockBytes * kEccBlockBytes;
+  std::memset(block_.Data.get() + n, 0, static_cast<std::size_t>(whole - n));
+  return whole;
 }
 
 bool TThWrite::Transfer(const std::uint8_t* data, std::int32_t length) {
@@ -194,6 +217,12 @@ bool TThWrite::WriteToDrive(std::uint32_t address, const std::uint8_t* data, std
       return false;
     }
     if (burner_.WriteSectors(address, static_cast<std::uint16_t>(length / kSector), bytes)) return true;
+    // An image goes to a blank DVD+RW without the leading write that formats it otherwise.
+    if (kind_ == media::kDvdPlusRw && !formatTried_ && Unformatted()) {
+      formatTried_ = true;
+      if (!FormatUnformattedDvdPlusRw()) return false;
+      continue;
+    }
     if (!recordsense::RefusedForNow(burner_)) {
       Stop(fmt::sprintf(recordtext::kWriterError, burner_.LastErrorText));
       return false;
@@ -221,10 +250,12 @@ std::int32_t TThWrite::NextBlock() {
       Stop(std::string(recordtext::kOperationAborted));
       return kStop;
     }
+    // The block written last is free for the cache again.
+    if (block_.Data) cache_.ReturnBlock(std::move(block_));
     std::int32_t n = 0;
     {
       std::lock_guard lock(burner_.Lock());
-      n = cache_.GetBlock(block_.get());
+      n = cache_.TakeBlock(block_);
     }
     if (!cache_.Status().empty()) return kStop;
     if (n != -1) return n;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/iso/Streams.h"
+#include "engine/record/CacheQueue.h"
 #include "engine/record/WriterSetup.h"
 
 namespace kivo {
@@ -40,11 +41,16 @@ class TThWrite {
   bool FormatUnformattedDvdPlusRw();
   // Writes every block from the first one (n bytes) on, until the end of data or a stop.
   void WriteBlocks(std::int32_t n);
+  // Zero-fills block_ after its n bytes up to whole ECC blocks; returns the new length.
+  std::int32_t PadToEccBlock(std::int32_t n);
+  // Short blocks of a compilation are joined into whole transfers on DVD media.
+  void WriteJoinedBlocks(std::int32_t n);
   // One write at the next address; false when the recording has to stop.
   bool Transfer(const std::uint8_t* data, std::int32_t length);
   bool WriteToFile(const std::uint8_t* data, std::int32_t length);
   bool WriteToDrive(std::uint32_t address, const std::uint8_t* data, std::int32_t length);
   void PollDriveBuffer();
+  // Hands the block written last back to the cache and takes the next one into block_.
   std::int32_t NextBlock();
   void End();
   void FlushInBackground();
@@ -64,8 +70,9 @@ class TThWrite {
   WriterSetup setup_;
   int bufferPolls_ = 5;     // writes until the drive's buffer is read again
   std::uint32_t written_ = 0;  // sectors written at base_ so far
+  bool formatTried_ = false;   // an unformatted DVD+RW was given its format once
   std::optional<TFileStreamEx> file_;
-  std::unique_ptr<std::uint8_t[]> block_;   // the block taken from the cache
+  CacheBlock block_;                        // the block taken from the cache, written in place
   std::unique_ptr<std::uint8_t[]> buffer_;  // short blocks joined into one transfer
 };
 

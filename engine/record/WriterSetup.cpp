@@ -46,6 +46,9 @@ std::uint32_t StreamingSize(std::uint16_t speed) {
 void PrepareDvdRTrack(TZelvoBurner& burner) {
   SetStreaming(burner, kDvdRStreaming);
   SendDvdTimestamp(burner, platform::UnixToLocal(platform::NowUnix()));
+  // A reservation is recorded on the disc even when the writes are only simulated: a test
+  // write would leave a blank disc with a reserved, empty track.
+  if (burner.TestWrite) return;
   const std::int64_t sectors = (burner.ImageSize() + kReservationUnit - 1) / kReservationUnit * kReservationUnit;
   ReserveTrack(burner, static_cast<std::uint32_t>(sectors));
   burner.WaitReady(kReadyBudgetMs, kReadyStepMs);

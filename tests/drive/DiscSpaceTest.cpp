@@ -124,5 +124,21 @@ TEST_F(DiscSpace, SessionStartFollowsTheNewestVolume) {
   EXPECT_EQ(start, 50000u);
 }
 
+// Grown to its end, a restricted-overwrite disc reports its end as the next writable address;
+// the session goes after the newest volume instead, at an ECC block's start.
+TEST_F(DiscSpace, FullyGrownRestrictedOverwriteStartsAfterTheNewestVolume) {
+  Insert(MediumKind::DvdRwRestricted);
+  const std::vector<std::uint8_t> growByNothing = {0x00, 0x82, 0x00, 0x08, 0, 0, 0, 0, 0x4C, 0x00, 0x00, 0x10};
+  ASSERT_TRUE(device.FormatUnit(0x11, growByNothing)) << device.LastErrorText;
+  ASSERT_TRUE(device.WaitReady(10000, 10));
+  const Bytes volume = WithVolumeDescriptor(Bytes(32 * kLogicalBlockSize, 0), 50001);
+  ASSERT_TRUE(device.WriteSectors(16, 16, std::span(volume).subspan(16 * kLogicalBlockSize))) << device.LastErrorText;
+
+  std::uint32_t start = 0;
+  CurrentMediaKind.store(device.MediaKind());
+  EXPECT_TRUE(device.NextSessionStart(start));
+  EXPECT_EQ(start, 50016u);
+}
+
 }  // namespace
 }  // namespace kivo

@@ -54,7 +54,6 @@ class BurnTest : public DiscTest, public ::testing::WithParamInterface<Medium> {
 
 TEST_P(BurnTest, TreeReadsBackThenASecondSessionFollows) {
   KIVO_REQUIRE_CLI("burn", "");
-  KIVO_SKIP_KNOWN_FAULT(GetParam().kind);
   Insert(GetParam().kind);
 
   const fs::path first = Folder("first");
@@ -90,7 +89,6 @@ class TestWriteTest : public DiscTest, public ::testing::WithParamInterface<cons
 
 TEST_P(TestWriteTest, LeavesTheDiscBlank) {
   KIVO_REQUIRE_CLI("burn", "--test-write");
-  KIVO_SKIP_KNOWN_FAULT(GetParam());
   Insert(GetParam());
   const fs::path source = Folder("source");
   WriteTree(source, FirstTree());

@@ -4,7 +4,6 @@
 #include <fmt/ranges.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -81,39 +80,6 @@ FileMap WriteTree(const fs::path& folder, const FileMap& files) {
     std::ofstream(file, std::ios::binary) << content;
   }
   return files;
-}
-
-std::optional<std::string> KnownFault(const std::string& what) {
-  struct Fault {
-    const char* suite;  // the test suite, without its instantiation's prefix
-    const char* what;   // a medium kind, or the step of the test
-    const char* finding;
-  };
-  static constexpr const char* kShortLastWrite =
-      "known fault: burn-image of an image whose size is not a multiple of 16 sectors (here 299) fails on "
-      "DVD-R and DVD+R with WRITER ERROR [ILLEGAL REQUEST (INVALID FIELD IN CDB)]: the last transfer carries "
-      "the image's last 11 sectors, and sequential DVD media take whole ECC blocks of 16 sectors";
-  static const Fault kFaults[] = {
-      {"BurnTest", "dvd-rw-ro",
-       "known fault: the first burn on a blank DVD-RW in restricted overwrite fails with WRITER ERROR [ILLEGAL "
-       "REQUEST (LOGICAL BLOCK ADDRESS OUT OF RANGE)]: the DVD-RW preparation grows the fully formatted disc by 0 "
-       "blocks, which the recorder accepts and which leaves the next writable address at the disc's capacity"},
-      {"TestWriteTest", "dvd-r",
-       "known fault: a test write on DVD-R leaves a reserved track of the image's size (RESERVE TRACK is sent "
-       "whatever TestWrite says, and the recorder keeps it), so the disc is no longer blank"},
-      {"BurnImageTest", "dvd-r", kShortLastWrite},
-      {"BurnImageTest", "dvd+r", kShortLastWrite},
-      {"BurnImageTest", "dvd+rw",
-       "known fault: burn-image onto a blank (unformatted) DVD+RW fails with WRITER ERROR [ILLEGAL REQUEST "
-       "(MEDIUM NOT FORMATTED)]: an image is written without the leading write, so the disc is never formatted"},
-  };
-  // To see whether a fault has been mended, run the skipped cases anyway.
-  if (std::getenv("KIVO_RUN_KNOWN_FAULTS") != nullptr) return std::nullopt;
-  const std::string suite = ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name();
-  for (const Fault& f : kFaults) {
-    if (what == f.what && suite.ends_with(std::string("/") + f.suite)) return std::string(f.finding);
-  }
-  return std::nullopt;
 }
 
 std::string TestName(const std::string& kind) {

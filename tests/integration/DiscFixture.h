@@ -26,17 +26,6 @@ std::string Content(const std::string& seed, std::size_t size);
 // Writes the files below folder, creating directories; returns them as they should read back.
 FileMap WriteTree(const std::filesystem::path& folder, const FileMap& files);
 
-// Faults of the system that these tests found and that wait for their owners: the running
-// test skips the medium (or the step) with the finding, so that the suite stays green
-// meanwhile. The table is in DiscFixture.cpp; remove an entry when its fault is mended. With
-// KIVO_RUN_KNOWN_FAULTS set in the environment, the cases run anyway.
-std::optional<std::string> KnownFault(const std::string& what);
-
-#define KIVO_SKIP_KNOWN_FAULT(what)                                                    \
-  do {                                                                                 \
-    if (const auto fault = ::kivo::testing::KnownFault(what)) GTEST_SKIP() << *fault; \
-  } while (false)
-
 // A kivo-vrctl medium kind as a test name: "dvd+r-dl" -> "dvd_plus_r_dl".
 std::string TestName(const std::string& kind);
 

@@ -29,7 +29,6 @@ TEST_P(EraseTest, ErasedDiscTakesANewRecording) {
   KIVO_REQUIRE_CLI("burn", "");
   KIVO_REQUIRE_CLI("erase", "--quick");
   const auto& [medium, quick] = GetParam();
-  KIVO_SKIP_KNOWN_FAULT(medium.kind);
   Insert(medium.kind);
   const fs::path before = Folder("before");
   WriteTree(before, {{"old/gone.txt", Content("gone", 40000)}, {"old.txt", Content("old", 10)}});

@@ -40,13 +40,11 @@ TEST_P(MultisessionTest, EachSessionImportsTheOneBefore) {
   KIVO_REQUIRE_CLI("burn", "--import-session");
   KIVO_REQUIRE_CLI("ls", "");
   KIVO_REQUIRE_CLI("extract", "--all");
-  KIVO_SKIP_KNOWN_FAULT(GetParam());
   Insert(GetParam());
 
   std::vector<FileMap> held;  // what each session holds, oldest first
   for (std::size_t k = 0; k < std::size(kSessionTrees); ++k) {
     SCOPED_TRACE(fmt::format("after session {}", k + 1));
-    if (k == 2) KIVO_SKIP_KNOWN_FAULT("--replace");
     const fs::path source = Folder(fmt::format("source-{}", k + 1));
     WriteTree(source, kSessionTrees[k]);
     std::vector<std::string> burn{"burn", "--import-session", "-1"};

@@ -1,6 +1,6 @@
 // Recording an image file on a scripted drive: the file goes to the disc from sector 0 in the
-// medium's blocks, the last one as long as what is left, without a post-gap; a file that cannot
-// be opened starts nothing.
+// medium's blocks, the last one as long as what is left (made whole for sequential DVD), without
+// a post-gap; a file that cannot be opened starts nothing.
 #include <gtest/gtest.h>
 
 #include <fmt/printf.h>
@@ -49,15 +49,17 @@ TEST(ImageRecording, WritesTheFileFromSectorZeroInTheMediumsBlocks) {
   };
   std::vector<SentWrite> dvd1000;
   for (std::uint32_t lba = 0; lba < 992; lba += 32) dvd1000.push_back({lba, 32});
-  dvd1000.push_back({992, 8});
+  // Sequential DVD takes whole ECC blocks: the last 8 sectors go out with 8 zero sectors.
+  dvd1000.push_back({992, 16});
   for (const auto& c : std::vector<Case>{
            {"1000 sectors on DVD+R", testing::profile::kDvdPlusR, 1000 * kSector, false, dvd1000},
            // The post-gap belongs to compilations: 100 sectors stay 100.
            {"100 sectors on DVD+R, post-gap", testing::profile::kDvdPlusR, 100 * kSector, true,
-            {{0, 32}, {32, 32}, {64, 32}, {96, 4}}},
+            {{0, 32}, {32, 32}, {64, 32}, {96, 16}}},
            {"100 sectors on CD-R", testing::profile::kCdR, 100 * kSector, false, {{0, 27}, {27, 27}, {54, 27}, {81, 19}}},
-           // The last sector holds one byte of the file and zeros.
-           {"2049 bytes on DVD+R", testing::profile::kDvdPlusR, 2049, false, {{0, 2}}},
+           // The last sector holds one byte of the file and zeros; a DVD-RAM takes it alone.
+           {"2049 bytes on DVD-RAM", testing::profile::kDvdRam, 2049, false, {{0, 2}}},
+           {"2049 bytes on sequential DVD-RW", testing::profile::kDvdRwSequential, 2049, false, {{0, 16}}},
        }) {
     SCOPED_TRACE(c.name);
     platform::testing::TempDir files;
@@ -72,8 +74,9 @@ TEST(ImageRecording, WritesTheFileFromSectorZeroInTheMediumsBlocks) {
     const std::size_t sectors = (c.bytes + kSector - 1) / kSector;
     EXPECT_EQ(drive.burner.ImageSectors, static_cast<std::int64_t>(sectors));
     EXPECT_EQ(drive.burner.BytesWritten, static_cast<std::int64_t>(sectors * kSector));
+    // Whatever was written beyond the file is zeros.
     auto expected = image;
-    expected.resize(sectors * kSector, 0);
+    expected.resize((c.writes.back().lba + c.writes.back().sectors) * kSector, 0);
     EXPECT_EQ(WrittenBytes(drive.Sent()), expected);
   }
 }

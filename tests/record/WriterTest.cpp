@@ -36,6 +36,7 @@ constexpr std::uint8_t kCloseTrackSession = 0x5B;
 constexpr std::uint8_t kSynchronizeCache = 0x35;
 constexpr std::uint8_t kFormatUnit = 0x04;
 constexpr std::uint8_t kSendOpc = 0x54;
+constexpr std::uint8_t kReserveTrack = 0x53;
 constexpr std::uint8_t kReadDiscInformation = 0x51;
 constexpr std::int64_t kSector = 2048;
 
@@ -288,20 +289,26 @@ TEST_F(WriterTest, AnAbortInTheBlockLoopClosesNothing) {
   EXPECT_TRUE(drive->Disc().tracks.empty());
 }
 
+// Nothing of a test write stays on the disc: no closing, no calibration, no DVD-R reservation.
 TEST_F(WriterTest, ATestWriteLeavesTheDiscBlank) {
-  Insert(MediumKind::CdR);
-  Compile({10000});
-  burner->TestWrite = true;
-  burner->PerformOPC = true;
-  ASSERT_EQ(Burn(), "");
-  const auto sent = drive->Sent();
-  EXPECT_GT(Writes(sent).size(), 0u);
-  EXPECT_EQ(CountOf(sent, kCloseTrackSession), 0u);
-  EXPECT_EQ(CountOf(sent, kSendOpc), 0u);
-  EXPECT_TRUE(events.log.Contains(std::string(recordtext::kTestWrite)));
-  EXPECT_NE(events.log.All().find(" STARTING WRITE PROCESS ON CD-R AT "), std::string::npos) << events.log.All();
-  EXPECT_TRUE(drive->Disc().tracks.empty());
-  EXPECT_EQ(drive->Disc().closedSessions, 0u);
+  for (const auto& [kind, name] : {std::pair{MediumKind::CdR, "CD-R"}, std::pair{MediumKind::DvdR, "DVD-R"}}) {
+    SCOPED_TRACE(name);
+    Insert(kind);
+    Compile({10000});
+    burner->TestWrite = true;
+    burner->PerformOPC = true;
+    ASSERT_EQ(Burn(), "");
+    const auto sent = drive->Sent();
+    EXPECT_GT(Writes(sent).size(), 0u);
+    EXPECT_EQ(CountOf(sent, kCloseTrackSession), 0u);
+    EXPECT_EQ(CountOf(sent, kSendOpc), 0u);
+    EXPECT_EQ(CountOf(sent, kReserveTrack), 0u);
+    EXPECT_TRUE(events.log.Contains(std::string(recordtext::kTestWrite)));
+    EXPECT_NE(events.log.All().find(std::string(" STARTING WRITE PROCESS ON ") + name + " AT "), std::string::npos)
+        << events.log.All();
+    EXPECT_TRUE(drive->Disc().tracks.empty());
+    EXPECT_EQ(drive->Disc().closedSessions, 0u);
+  }
 }
 
 // A drive that never leaves "not ready" ends the wait after its bound, with a reason.
