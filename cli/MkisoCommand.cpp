@@ -40,7 +40,8 @@ int MakeImage(const MkisoOptions& options) {
     return 0;
   }
   WriteDoneWait wait(burner);
-  burner.SaveISO(options.output, false);
+  // A refusal to start has been logged already and raises no OnWriteDone to wait for.
+  if (burner.SaveISO(options.output, false) != -1) return 1;
   if (const std::string error = wait.Wait(true); !error.empty()) return Fail(error);
   return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "engine/drive/ErrorText.h"
 #include "engine/drive/FailureLine.h"
+#include "engine/drive/SenseData.h"
 #include "engine/drive/Strings.h"
 #include "engine/drive/TSCSIDevice.h"
 #include "engine/drive/Transport.h"
@@ -16,10 +17,8 @@ namespace kivo {
 namespace {
 
 constexpr unsigned kShortestTimeoutMs = 10'000;
-constexpr std::uint8_t kAscNotReady = 0x04, kAscqLongWrite = 0x08;
-
 bool IsLongWriteInProgress(const std::uint8_t* sense) {
-  return sense[12] == kAscNotReady && sense[13] == kAscqLongWrite;
+  return sense[sensedata::kAsc] == sensedata::kAscNotReady && sense[sensedata::kAscq] == sensedata::kAscqLongWrite;
 }
 
 // A request the manager completes on its own thread travels as a copy with a data buffer of

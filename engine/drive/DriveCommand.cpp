@@ -4,14 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/drive/SenseData.h"
 #include "engine/drive/TSCSIDevice.h"
 
 namespace kivo {
-
-namespace {
-constexpr std::uint8_t kAscNotReady = 0x04;
-constexpr int kAscOffset = 12;
-}  // namespace
 
 std::optional<std::uint8_t> TSCSIDevice::Send(const DriveCommand& Command) {
   SRB_ExecSCSICmd request;
@@ -25,6 +21,6 @@ std::optional<std::uint8_t> TSCSIDevice::Send(const DriveCommand& Command) {
   return request.SRB_Status;
 }
 
-bool TSCSIDevice::NotReady() const { return LastSense[kAscOffset] == kAscNotReady; }
+bool TSCSIDevice::NotReady() const { return LastSense[sensedata::kAsc] == sensedata::kAscNotReady; }
 
 }  // namespace kivo

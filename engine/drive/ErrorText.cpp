@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fmt/format.h>
 
+#include "engine/drive/SenseData.h"
 #include "engine/drive/Strings.h"
 
 namespace kivo {
@@ -99,9 +100,8 @@ ErrorDescription DescribeError(std::uint8_t aspiStatus, std::uint8_t hostAdapter
   std::string_view status = StatusText(aspiStatus, hostAdapterStatus, targetStatus, result.targetBusy);
   if (status == text::kCheckCondition) status = SenseText(sense);
   result.text = status;
-  constexpr int kAdditionalLength = 7, kAsc = 12, kAscq = 13;
-  if (sense[kAdditionalLength] != 0) {
-    result.text += " (" + AdditionalSenseMessage(sense[kAsc], sense[kAscq]) + ")";
+  if (sense[sensedata::kAdditionalLength] != 0) {
+    result.text += " (" + AdditionalSenseMessage(sense[sensedata::kAsc], sense[sensedata::kAscq]) + ")";
   }
   return result;
 }

@@ -3,6 +3,7 @@
 // while "logical unit not ready" (ASC 04h) stands after the last command.
 #include <array>
 
+#include "engine/drive/SenseData.h"
 #include "engine/drive/TSCSIDevice.h"
 #include "engine/platform/Threads.h"
 
@@ -11,17 +12,12 @@ namespace kivo {
 namespace {
 
 constexpr long kQuirkPauseMs = 1500;
-constexpr std::uint8_t kSenseLengthAsked = 40;
-constexpr int kAsc = 12;
-constexpr std::uint8_t kAscNotReady = 0x04;
-// A reply that starts with F0h (valid, current, fixed format) is taken as a standing condition.
-constexpr std::uint8_t kStandingCondition = 0xF0;
 
 }  // namespace
 
 bool TSCSIDevice::WaitReady(long Total, long Step) {
   long remaining = Total;
-  alignas(4) std::array<std::uint8_t, kSenseLengthAsked> sense{};
+  alignas(4) std::array<std::uint8_t, sensedata::kRequestedLength> sense{};
 
   // Drives known to report ready late get long pauses before the disc is asked at all.
   if (LongFormatQuirk || SlowReadyQuirk.load()) {
@@ -36,7 +32,7 @@ bool TSCSIDevice::WaitReady(long Total, long Step) {
   // A DVD-RAM reports ready to TEST UNIT READY while it still formats; only its sense data
   // tells, so it skips the disc information polling and never ends at the next step.
   if (CurrentMediaKind.load() == media::kDvdRam) {
-    sense[kAsc] = kAscNotReady;
+    sense[sensedata::kAsc] = sensedata::kAscNotReady;
   } else {
     do {
       platform::Sleep(Step);
@@ -46,7 +42,7 @@ bool TSCSIDevice::WaitReady(long Total, long Step) {
     } while (NotReady());
   }
 
-  if (TestUnitReady(kReadyTimeoutMs) && sense[kAsc] == 0) return true;
+  if (TestUnitReady(kReadyTimeoutMs) && sense[sensedata::kAsc] == 0) return true;
 
   do {
     platform::Sleep(Step);
@@ -59,12 +55,12 @@ bool TSCSIDevice::WaitReady(long Total, long Step) {
   // the drive reports once (a unit attention) costs no sleep.
   for (;;) {
     sense.fill(0);
-    RequestSense(sense, kSenseLengthAsked);
+    RequestSense(sense, sensedata::kRequestedLength);
     remaining -= Step;
     if (remaining < 0) return false;
-    if (sense[0] == kStandingCondition) sense[kAsc] = kAscNotReady;
-    if (sense[kAsc] == 0) return true;
-    if (sense[kAsc] == kAscNotReady) platform::Sleep(Step);
+    const std::uint8_t asc = sensedata::RequestedAsc(sense);
+    if (asc == 0) return true;
+    if (asc == sensedata::kAscNotReady) platform::Sleep(Step);
   }
 }
 

@@ -48,7 +48,6 @@ inline constexpr std::string_view kCannotCreateImage = "CANNOT CREATE IMAGE FILE
 inline constexpr std::string_view kCannotWriteImage = "CANNOT WRITE IMAGE FILE %s";
 inline constexpr std::string_view kCannotOpenSourceFile = "CANNOT OPEN SOURCE FILE %s";
 inline constexpr std::string_view kCannotReadSourceFile = "CANNOT READ SOURCE FILE %s";
-inline constexpr std::string_view kStreamedSaveUnavailable = "STREAMED IMAGE SAVE IS NOT AVAILABLE";
 
 // Importing a session of the disc. Type 1: the start; type 4: the failures. The name-length
 // text is followed by LF CR and the identifier.

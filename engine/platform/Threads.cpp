@@ -1,5 +1,6 @@
 #include "engine/platform/Threads.h"
 
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <deque>
 #include <exception>
+#include <string>
 
 namespace kivo::platform {
 
@@ -50,6 +52,13 @@ void SetCurrentThreadPriority(ThreadPriority priority) {
   // On Linux a nice value belongs to one thread when addressed by its thread id. A refusal only
   // costs speed, so it is not reported.
   (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), nice);
+}
+
+void SetCurrentThreadName(const char* name) {
+  constexpr std::size_t kLongestName = 15;
+  const std::string kept = std::string(name).substr(0, kLongestName);
+  // Only a name too long is refused, and that was cut above.
+  (void)::pthread_setname_np(::pthread_self(), kept.c_str());
 }
 
 // ---- ManualResetEvent -------------------------------------------------------------------------

@@ -17,6 +17,9 @@ void SetCurrentThreadPriority(ThreadPriority priority);
 // The nice value a priority change uses, given the thread's nice value at its first change and
 // the lowest nice value the process may set (exposed for tests).
 int NiceForPriorityChange(int startNice, int requestedNice, int lowestSettable);
+// Names the calling thread for debuggers and process listings; longer names are cut to what
+// the system keeps (15 bytes).
+void SetCurrentThreadName(const char* name);
 
 // The re-entrant critical section.
 using RecursiveLock = std::recursive_mutex;

@@ -14,6 +14,7 @@
 
 #include "engine/drive/MediaKinds.h"
 #include "engine/drive/Strings.h"
+#include "engine/drive/SenseData.h"
 #include "engine/drive/TSCSIDevice.h"
 #include "engine/drive/Transport.h"
 #include "engine/platform/Threads.h"
@@ -25,11 +26,6 @@ namespace kivo {
 
 namespace {
 
-constexpr int kAsc = 12;
-constexpr std::uint8_t kAscNotReady = 0x04;
-// REQUEST SENSE data that starts with F0h (valid, current error) still describes the erase.
-constexpr std::uint8_t kStandingCondition = 0xF0;
-constexpr std::uint8_t kSenseLengthAsked = 40;
 
 constexpr long kReadyPauseMs = 2000;
 constexpr long kDvdRwSettleMs = 5000;
@@ -107,6 +103,7 @@ void TEraseThread::Start(TSCSIDevice& Device, std::uint16_t Kind, bool Quick, Er
   eraseRunning.store(true);
   try {
     std::thread([thread = std::move(owned)]() mutable {
+      platform::SetCurrentThreadName("kivo erase");
       thread->Execute();
       thread.reset();
       Leave();
@@ -191,15 +188,16 @@ void TEraseThread::RecoverReadiness() {
     } while (NotReady() && !EstimateSpent());
   }
   TestUntilReady(2);
-  alignas(4) std::array<std::uint8_t, kSenseLengthAsked> sense{};
+  alignas(4) std::array<std::uint8_t, sensedata::kRequestedLength> sense{};
+  std::uint8_t asc = 0;
   do {
     sense.fill(0);
-    device_.RequestSense(sense, kSenseLengthAsked);
+    device_.RequestSense(sense, sensedata::kRequestedLength);
     elapsed_ += 2;
-    if (sense[0] == kStandingCondition) sense[kAsc] = kAscNotReady;
+    asc = sensedata::RequestedAsc(sense);
     platform::Sleep(kReadyPauseMs);
     StoreProgress();
-  } while (sense[kAsc] != 0 && !EstimateSpent());
+  } while (asc != 0 && !EstimateSpent());
 }
 
 void TEraseThread::TestUntilReady(double Rounds) {
@@ -210,7 +208,7 @@ void TEraseThread::TestUntilReady(double Rounds) {
   } while (NotReady() && !EstimateSpent());
 }
 
-bool TEraseThread::NotReady() const { return device_.LastSense[kAsc] == kAscNotReady; }
+bool TEraseThread::NotReady() const { return device_.LastSense[sensedata::kAsc] == sensedata::kAscNotReady; }
 
 void TEraseThread::StoreProgress() {
   // The default rounding mode takes halves to the even neighbour.

@@ -3,7 +3,6 @@
 #include <fmt/printf.h>
 
 #include "engine/iso/TZelvoBurner.h"
-#include "engine/record/EraseThread.h"
 #include "engine/record/Recording.h"
 #include "engine/record/Strings.h"
 #include "engine/record/TCacheThread.h"
@@ -19,11 +18,7 @@ constexpr std::uint8_t kSourceMessage = 4;
 }  // namespace
 
 bool TZelvoBurner::RecordImageFile(const std::string& FileName) {
-  // No OnWriteDone: the window would take it for the end of the recording that runs.
-  if (WriterRunning.load() || ActiveCache.load() != nullptr || EraseRunning()) {
-    DebugMessage(std::string(recordtext::kRecordWhileBusy), 0);
-    return false;
-  }
+  if (RefuseWhileBusy(*this)) return false;
   ActiveBurner = this;
   const std::int32_t blockSize = BlockSizeForMediaKind(MediaKind());
   std::int64_t bytes = 0;

@@ -14,6 +14,7 @@
 #include "engine/platform/Threads.h"
 #include "engine/record/CompilationCache.h"
 #include "engine/record/DvdRwPreparation.h"
+#include "engine/record/EraseThread.h"
 #include "engine/record/FormatWait.h"
 #include "engine/record/Strings.h"
 #include "engine/record/TCacheThread.h"
@@ -48,7 +49,14 @@ void DestroyActiveCache() {
   delete cache;
 }
 
+bool RefuseWhileBusy(TZelvoBurner& Burner) {
+  if (!WriterRunning.load() && ActiveCache.load() == nullptr && !EraseRunning()) return false;
+  Burner.DebugMessage(std::string(recordtext::kRecordWhileBusy), 0);
+  return true;
+}
+
 bool TZelvoBurner::RecordCompilation() {
+  if (RefuseWhileBusy(*this)) return false;
   ActiveBurner = this;
   const std::int32_t blockSize = BlockSizeForMediaKind(MediaKind());
   const std::uint16_t kind = CurrentMediaKind;
@@ -92,6 +100,7 @@ bool TZelvoBurner::StartWriter(bool ToFile) {
   try {
     // The thread owns the writer and ends on its own: nobody joins it.
     std::thread([writer = std::move(writer)] {
+      platform::SetCurrentThreadName("kivo writer");
       platform::SetCurrentThreadPriority(platform::ThreadPriority::TimeCritical);
       writer->Execute();
     }).detach();

@@ -20,4 +20,9 @@ extern std::atomic<bool> WriterRunning;
 // be left holding a destroyed cache.
 void DestroyActiveCache();
 
+// True, with a log line on Burner, while a recording, a streamed save or an erase runs: only
+// one of them may run at a time. No OnWriteDone is raised: the window would take it for the
+// end of the one that runs.
+bool RefuseWhileBusy(TZelvoBurner& Burner);
+
 }  // namespace kivo

@@ -3,18 +3,16 @@
 
 #include <cstdint>
 
+#include "engine/drive/SenseData.h"
 #include "engine/drive/TSCSIDevice.h"
 
 namespace kivo::recordsense {
 
 inline constexpr std::uint8_t kNoSense = 0x00;
-inline constexpr std::uint8_t kNotReady = 0x04;  // logical unit not ready: formatting, long write
-inline constexpr std::uint8_t kIncompatibleMedium = 0x30;
+inline constexpr std::uint8_t kNotReady = sensedata::kAscNotReady;
+inline constexpr std::uint8_t kIncompatibleMedium = sensedata::kAscIncompatibleMedium;
 
-inline std::uint8_t AdditionalSenseCode(const TSCSIDevice& Device) {
-  constexpr int kAscOffset = 12;
-  return Device.LastSense[kAscOffset];
-}
+inline std::uint8_t AdditionalSenseCode(const TSCSIDevice& Device) { return Device.LastSense[sensedata::kAsc]; }
 
 // The drive refused only for now: a write sent again later may well be taken.
 inline bool RefusedForNow(const TSCSIDevice& Device) {

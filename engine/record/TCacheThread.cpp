@@ -68,6 +68,7 @@ void TCacheThread::WaitFor() {
 }
 
 void TCacheThread::Run() {
+  platform::SetCurrentThreadName("kivo cache");
   platform::SetCurrentThreadPriority(PriorityOfLevel(kLevelBelowNormal));
   Assembly assembly;
   const bool imageFile = !setup_.ImageFileName.empty();

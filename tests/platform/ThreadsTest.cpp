@@ -1,11 +1,13 @@
 #include "engine/platform/Threads.h"
 
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +130,19 @@ TEST(SetCurrentThreadPriority, NeverGoesWhereItCannotComeBackFrom) {
   for (const auto& c : cases) {
     EXPECT_EQ(NiceForPriorityChange(c.start, c.requested, c.lowest), c.expected)
         << c.start << " -> " << c.requested << " with lowest " << c.lowest;
+  }
+}
+
+// A name longer than the system keeps is cut, not refused (the thread would stay unnamed).
+TEST(SetCurrentThreadName, NamesTheCallingThreadAndCutsLongNames) {
+  for (const auto& [name, kept] : {std::pair{"kivo writer", "kivo writer"}, std::pair{"a name far too long", "a name far too "}}) {
+    char read[32] = {};
+    std::thread worker([&, name = name] {
+      SetCurrentThreadName(name);
+      ::pthread_getname_np(::pthread_self(), read, sizeof read);
+    });
+    worker.join();
+    EXPECT_STREQ(read, kept);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <fmt/printf.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -93,16 +94,28 @@ TEST(ImageRecording, AFileThatCannotBeOpenedStartsNothing) {
   EXPECT_FALSE(WriterRunning);
 }
 
+// Every starter refuses while a writer runs, without a command and without OnWriteDone.
 TEST(ImageRecording, NothingStartsWhileARecordingRuns) {
   platform::testing::TempDir files;
-  testing::ScriptedBurner drive(testing::profile::kDvdPlusR);
   const std::string path = files.Write("image.iso", std::string(2048, 'x'));
-  WriterRunning = true;
-  EXPECT_FALSE(drive.burner.RecordImageFile(path));
-  WriterRunning = false;
-  EXPECT_TRUE(drive.Sent().empty());
-  EXPECT_EQ(drive.events.writeDone.Count(), 0);
-  EXPECT_TRUE(drive.events.log.Contains("CAN'T RECORD WHILE AN ERASE OR A RECORDING IS RUNNING"));
+  const std::string saved = files / "saved.iso";
+  const std::pair<const char*, std::function<bool(TZelvoBurner&)>> starters[] = {
+      {"image", [&](TZelvoBurner& b) { return b.RecordImageFile(path); }},
+      {"compilation", [](TZelvoBurner& b) { return b.RecordCompilation(); }},
+      {"streamed save", [&](TZelvoBurner& b) { return b.SaveISO(saved, false) != 0; }},
+  };
+  for (const auto& [name, start] : starters) {
+    SCOPED_TRACE(name);
+    testing::ScriptedBurner drive(testing::profile::kDvdPlusR);
+    drive.burner.ResetCompilation(1000, 100);
+    WriterRunning = true;
+    EXPECT_FALSE(start(drive.burner));
+    WriterRunning = false;
+    EXPECT_TRUE(drive.Sent().empty());
+    EXPECT_EQ(drive.events.writeDone.Count(), 0);
+    EXPECT_TRUE(drive.events.log.Contains("CAN'T RECORD WHILE AN ERASE OR A RECORDING IS RUNNING"));
+    EXPECT_EQ(ActiveCache.load(), nullptr);
+  }
 }
 
 }  // namespace
