@@ -47,6 +47,11 @@ std::int32_t THandleStreamEx::Read(void* Buffer, std::int32_t Count) {
   return Moved(file_.Read(Buffer, Count));
 }
 
+std::int64_t THandleStreamEx::ReadScattered(std::span<const std::span<std::uint8_t>> Pieces) {
+  if (!file_.IsOpen()) return 0;
+  return file_.ReadScattered(Pieces);
+}
+
 std::int32_t THandleStreamEx::Write(const void* Buffer, std::int32_t Count) {
   if (!file_.IsOpen() || Count <= 0) return 0;
   return Moved(file_.Write(Buffer, Count));

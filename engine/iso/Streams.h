@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,9 @@ class THandleStreamEx : public TStreamEx {
   std::int32_t Read(void* Buffer, std::int32_t Count) override;
   std::int32_t Write(const void* Buffer, std::int32_t Count) override;
   std::int64_t Seek(std::int64_t Offset, std::uint16_t Origin) override;
+  // Reads into the pieces in order, in as few system calls as possible; fewer bytes than they
+  // hold at the end of the file or on an error.
+  std::int64_t ReadScattered(std::span<const std::span<std::uint8_t>> Pieces);
 
   bool HandleValid() const { return file_.IsOpen(); }
   // The last failure as "<path>: <reason>", empty when none.

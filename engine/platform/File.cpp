@@ -1,10 +1,13 @@
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <utility>
+#include <vector>
 
 #include "engine/platform/Files.h"
 #include "engine/platform/SystemError.h"
@@ -91,6 +94,30 @@ std::int64_t File::Transfer(std::int64_t count, Step step) {
 std::int64_t File::Read(void* buffer, std::int64_t count) {
   auto* bytes = static_cast<char*>(buffer);
   return Transfer(count, [&](std::int64_t done, std::size_t n) { return ::read(fd_, bytes + done, n); });
+}
+
+std::int64_t File::ReadScattered(std::span<const std::span<std::uint8_t>> pieces) {
+  std::vector<iovec> vectors;
+  std::int64_t total = 0;
+  for (const auto& piece : pieces) {
+    if (piece.empty()) continue;
+    vectors.push_back({piece.data(), piece.size()});
+    total += static_cast<std::int64_t>(piece.size());
+  }
+  std::size_t first = 0;      // the first piece not yet filled
+  std::int64_t passed = 0;    // bytes of the pieces before it, and of its filled part
+  return Transfer(total, [&](std::int64_t done, std::size_t) {
+    // A short read leaves the pieces it filled behind and the one it filled in part trimmed.
+    while (passed < done) {
+      const auto take = static_cast<std::size_t>(std::min<std::int64_t>(done - passed, vectors[first].iov_len));
+      vectors[first].iov_base = static_cast<std::uint8_t*>(vectors[first].iov_base) + take;
+      vectors[first].iov_len -= take;
+      passed += static_cast<std::int64_t>(take);
+      if (vectors[first].iov_len == 0) ++first;
+    }
+    const auto count = static_cast<int>(std::min<std::size_t>(vectors.size() - first, IOV_MAX));
+    return ::readv(fd_, vectors.data() + first, count);
+  });
 }
 
 std::int64_t File::Write(const void* buffer, std::int64_t count) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,9 @@ class File {
   // Bytes transferred; fewer than asked means end of file (Read) or an error.
   std::int64_t Read(void* buffer, std::int64_t count);
   std::int64_t Write(const void* buffer, std::int64_t count);
+  // Reads into the pieces in order with as few system calls as the system allows: one for a
+  // whole run of buffers that a single read would need many for.
+  std::int64_t ReadScattered(std::span<const std::span<std::uint8_t>> pieces);
   // Reads at an absolute position without moving the file pointer.
   std::int64_t ReadAt(void* buffer, std::int64_t count, std::int64_t position);
   std::int64_t WriteAt(const void* buffer, std::int64_t count, std::int64_t position);

@@ -6,11 +6,19 @@
 
 namespace kivo {
 
+namespace {
+
+// 1 MiB of DVD blocks: a drive's buffer covers many times that while the writer waits for it.
+constexpr std::size_t kLargestWakeBatch = 16;
+
+}  // namespace
+
 CacheQueue::CacheQueue(std::int32_t blockSize, std::int32_t blockLimit, std::int64_t bytesToDeliver)
     : blockSize_(blockSize),
       // A cache smaller than two blocks would leave no room at all; one queued block keeps the
       // producer and the consumer alternating instead of waiting for each other for ever.
       roomLimit_(static_cast<std::size_t>(std::max(blockLimit - 1, 1))),
+      wakeBatch_(std::clamp<std::size_t>(roomLimit_ / 4, 1, kLargestWakeBatch)),
       bytesToDeliver_(bytesToDeliver) {}
 
 CacheBlock CacheQueue::NewBlock() {
@@ -30,7 +38,7 @@ std::size_t CacheQueue::Publish(CacheBlock* full, std::int64_t produced) {
   bytesHeld_ += produced;
   if (full != nullptr) {
     blocks_.push_back(std::move(*full));
-    consumerWake_.notify_one();
+    if (blocks_.size() >= wakeBatch_) consumerWake_.notify_one();
   }
   return blocks_.size();
 }
@@ -45,12 +53,19 @@ bool CacheQueue::Full() const {
   return FullLocked();
 }
 
+std::size_t CacheQueue::Room() const {
+  std::lock_guard lock(mutex_);
+  return FullLocked() ? 0 : roomLimit_ - blocks_.size();
+}
+
 bool CacheQueue::WaitForRoom() {
   std::unique_lock lock(mutex_);
   // The writer is started once the cache is primed: a queue that has filled up once holds as
   // much as it ever will before the writer takes from it.
-  if (FullLocked()) primed_ = true;
-  producerWake_.wait(lock, [this] { return abortRequested_.load() || !FullLocked(); });
+  if (FullLocked()) {
+    if (!primed_.exchange(true)) consumerWake_.notify_all();
+    producerWake_.wait(lock, [this] { return abortRequested_.load() || blocks_.size() + wakeBatch_ <= roomLimit_; });
+  }
   return !abortRequested_;
 }
 
@@ -61,6 +76,7 @@ void CacheQueue::CompleteProduction() {
     EndLocked(Production::Delivered);
   } else {
     state_ = Production::Queued;
+    consumerWake_.notify_all();
   }
 }
 
@@ -90,6 +106,7 @@ void CacheQueue::AbortDelivery() {
 }
 
 std::int32_t CacheQueue::Take(CacheBlock& block) {
+  bool roomForBatch = false;
   {
     std::lock_guard lock(mutex_);
     // Once the consumer has given up, nothing more is handed out, whether or not the producer
@@ -101,8 +118,9 @@ std::int32_t CacheQueue::Take(CacheBlock& block) {
     bytesHeld_ -= block.Length;
     bytesToDeliver_ -= block.Length;
     if (blocks_.empty() && state_ == Production::Queued) EndLocked(Production::Delivered);
+    roomForBatch = blocks_.size() + wakeBatch_ <= roomLimit_;
   }
-  producerWake_.notify_one();
+  if (roomForBatch) producerWake_.notify_one();
   return block.Length;
 }
 
@@ -125,8 +143,15 @@ void CacheQueue::Recycle(CacheBlock block) {
 
 bool CacheQueue::WaitForBlock(long timeoutMs) {
   std::unique_lock lock(mutex_);
+  return consumerWake_.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0L)), [this] {
+    return blocks_.size() >= wakeBatch_ || state_ != Production::Running || abortRequested_.load();
+  });
+}
+
+bool CacheQueue::WaitUntilPrimed(long timeoutMs) {
+  std::unique_lock lock(mutex_);
   return consumerWake_.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0L)),
-                                [this] { return !blocks_.empty() || Finished() || abortRequested_.load(); });
+                                [this] { return primed_.load() || Finished() || abortRequested_.load(); });
 }
 
 void CacheQueue::RequestAbort() {

@@ -84,7 +84,7 @@ bool TZelvoBurner::StartWriterWhenPrimed(bool ToFile) {
       DestroyActiveCache();
       return false;
     }
-    platform::Sleep(kPrimedPollMs);
+    cache->WaitUntilPrimed(kPrimedPollMs);
   }
 }
 

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "engine/drive/MediaKinds.h"
 #include "engine/platform/Threads.h"
@@ -20,6 +22,9 @@ std::atomic<std::int32_t> CacheBlockSize{kBlockSize};
 namespace {
 
 constexpr std::int32_t kSector = 2048;
+// Blocks read with one system call where a file fills them: fewer, larger reads cost less than
+// one read per block.
+constexpr std::int64_t kBlocksPerRead = 4;
 
 constexpr std::uint8_t kLevelIdle = 0;
 constexpr std::uint8_t kLevelLowest = 1;
@@ -149,6 +154,21 @@ bool TCacheThread::ProduceEntry(Assembly& assembly, const std::string& path, std
   std::int64_t read = 0;
   for (std::int64_t left = length; left > 0;) {
     if (assembly.room == 0) assembly = Assembly{queue_.NewBlock(), 0, setup_.BlockSize};
+    if (!exhausted) {
+      std::int64_t got = 0;
+      const std::int64_t run = ProduceRun(assembly, *file, left, got);
+      if (run < 0) {
+        queue_.Fail(fmt::sprintf(recordtext::kCannotReadFile, path, file->LastError()));
+        return false;
+      }
+      if (run > 0) {
+        exhausted = got < run;
+        read += got;
+        left -= run;
+        if (!Published(queue_.QueuedBlocks())) return false;
+        continue;
+      }
+    }
     const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(assembly.room, left));
     // Pieces take whole sectors, the tail of a file's last sector being zero. The cap only
     // matters for a header that is not a whole number of sectors.
@@ -175,16 +195,52 @@ bool TCacheThread::ProduceEntry(Assembly& assembly, const std::string& path, std
     if (full) assembly.block.Length = assembly.fill;
     const std::size_t queued = queue_.Publish(full ? &assembly.block : nullptr, s);
     if (full) assembly.fill = 0;
-    // The fuller the queue, the less the producer needs the processor.
-    const auto count = static_cast<std::int32_t>(queued);
-    SetPriorityLevel(count < blockLimit_ / 4 ? kLevelNormal : count < blockLimit_ / 2 ? kLevelBelowNormal : kLevelLowest);
-    if (!WaitForRoom(true)) return false;
+    if (!Published(queued)) return false;
   }
   if (file && read < mustRead) {
     const std::string& reason = file->LastError();
     Log(fmt::sprintf(recordtext::kSourceEndedEarly, read, length, reason.empty() ? path : reason));
   }
   return true;
+}
+
+std::int64_t TCacheThread::ProduceRun(Assembly& assembly, TFileStreamEx& file, std::int64_t left, std::int64_t& got) {
+  // The block under assembly is not queued yet: it takes one place of the room.
+  const std::int64_t room = static_cast<std::int64_t>(queue_.Room()) - 1;
+  const std::int64_t extra = std::min({(left - assembly.room) / setup_.BlockSize, room, kBlocksPerRead - 1});
+  if (extra <= 0) return 0;
+  std::vector<CacheBlock> blocks;
+  std::vector<std::span<std::uint8_t>> pieces;
+  pieces.emplace_back(assembly.block.Data.get() + assembly.fill, static_cast<std::size_t>(assembly.room));
+  for (std::int64_t i = 0; i < extra; ++i) {
+    blocks.push_back(queue_.NewBlock());
+    pieces.emplace_back(blocks.back().Data.get(), static_cast<std::size_t>(setup_.BlockSize));
+  }
+  const std::int64_t total = assembly.room + extra * setup_.BlockSize;
+  got = file.ReadScattered(pieces);
+  if (got < total && !file.LastError().empty()) return -1;
+  // A file that ended early reads as zeros to the entry's end, as in the ordinary step.
+  std::int64_t skip = got;
+  for (const auto& piece : pieces) {
+    const auto filled = static_cast<std::size_t>(std::min<std::int64_t>(skip, static_cast<std::int64_t>(piece.size())));
+    std::memset(piece.data() + filled, 0, piece.size() - filled);
+    skip -= static_cast<std::int64_t>(filled);
+  }
+  assembly.block.Length = setup_.BlockSize;
+  queue_.Publish(&assembly.block, assembly.room);
+  assembly = Assembly{};
+  for (CacheBlock& block : blocks) {
+    block.Length = setup_.BlockSize;
+    queue_.Publish(&block, setup_.BlockSize);
+  }
+  return total;
+}
+
+bool TCacheThread::Published(std::size_t queued) {
+  // The fuller the queue, the less the producer needs the processor.
+  const auto count = static_cast<std::int32_t>(queued);
+  SetPriorityLevel(count < blockLimit_ / 4 ? kLevelNormal : count < blockLimit_ / 2 ? kLevelBelowNormal : kLevelLowest);
+  return WaitForRoom(true);
 }
 
 void TCacheThread::ProducePostGap() {

@@ -68,9 +68,11 @@ class TCacheThread {
   // ReturnBlock once it is written, so the producer can fill it again.
   std::int32_t TakeBlock(CacheBlock& Block) { return queue_.Take(Block); }
   void ReturnBlock(CacheBlock Block) { queue_.Recycle(std::move(Block)); }
-  // Sleeps up to TimeoutMs until GetBlock would not return -1 (call it without the recording
-  // lock); spares the consumer a polling loop.
+  // Sleeps up to TimeoutMs until a batch of blocks is there for GetBlock or production has
+  // ended (call it without the recording lock); spares the consumer a polling loop.
   bool WaitForBlock(long TimeoutMs) { return queue_.WaitForBlock(TimeoutMs); }
+  // Sleeps up to TimeoutMs until Primed, or until production has ended.
+  bool WaitUntilPrimed(long TimeoutMs) { return queue_.WaitUntilPrimed(TimeoutMs); }
   // The recording ends early. While producing, the queue is dropped and Status becomes
   // "OPERATION ABORTED BY USER" unless a message is already there.
   void Abort() { queue_.RequestAbort(); }
@@ -112,6 +114,13 @@ class TCacheThread {
   // One source entry occupying length bytes: a file, or zeros when path is empty. A file that
   // yields fewer than mustRead bytes is worth a log line.
   bool ProduceEntry(Assembly& assembly, const std::string& path, std::int64_t length, std::int64_t mustRead);
+  // Reads the rest of the block under assembly and the whole blocks after it that the entry
+  // fills and the queue has room for, with one read, and queues them. Returns the entry's
+  // bytes taken (got of them read from the file, the rest zeros): 0 when there is not a whole
+  // block more to take, -1 when the read failed.
+  std::int64_t ProduceRun(Assembly& assembly, TFileStreamEx& file, std::int64_t left, std::int64_t& got);
+  // After a publish: the producer's priority follows the queue's fill, and it waits for room.
+  bool Published(std::size_t queued);
   void ProducePostGap();
   void FinishDelivery();
   // Waits while the queue is full; false after the abort procedure.

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <span>
+#include <string>
+
 #include "engine/platform/Files.h"
 #include "tests/platform/TempDir.h"
 
@@ -48,6 +51,27 @@ TEST(File, ShortCountsTellEndOfFileFromFailure) {
   EXPECT_FALSE(missing.Open(dir / "none", File::Mode::ReadWrite));
   EXPECT_EQ(missing.LastError(), dir / "none" + ": No such file or directory");
   EXPECT_FALSE(missing.IsOpen());
+}
+
+// A scattered read fills its pieces in order, across a piece's edge, and stops short at the end
+// of the file with no error; a descriptor that cannot be read says why.
+TEST(File, ScatteredReadsFillThePiecesInOrder) {
+  TempDir dir;
+  const std::string path = dir.Write("ten", "0123456789");
+  File file;
+  ASSERT_TRUE(file.Open(path, File::Mode::Read));
+  std::uint8_t a[4] = {}, c[8] = {};
+  const std::span<std::uint8_t> pieces[] = {a, std::span<std::uint8_t>(), c};
+  EXPECT_EQ(file.ReadScattered(pieces), 10);
+  EXPECT_EQ(file.LastError(), "");
+  EXPECT_EQ(std::string(a, a + 4) + std::string(c, c + 6), "0123456789");
+  EXPECT_EQ(file.ReadScattered(pieces), 0);
+  EXPECT_EQ(file.LastError(), "");
+
+  File folder;
+  ASSERT_TRUE(folder.Open(dir.str(), File::Mode::Read));
+  EXPECT_EQ(folder.ReadScattered(pieces), 0);
+  EXPECT_EQ(folder.LastError(), dir.str() + ": Is a directory");
 }
 
 TEST(File, MovingHandsOverTheHandle) {

@@ -174,6 +174,16 @@ std::vector<StreamCase> CacheTest::StreamCases() {
     setup.WritePostGap = true;
     cases.push_back({"image file", setup, Sectors(image), {3 * kSector}});
   }
+  {  // Many small blocks through a cache of many: producer and consumer wake each other in
+     // batches, and no block may be left behind at a batch's edge or at the end.
+    const std::string image = Pattern(301 * kSector, 8);
+    TCacheSetup setup = SetupOf(2 * kSector, 40);
+    setup.ImageFileName = dir.Write("long.iso", image);
+    setup.ImageBytes = 301 * kSector;
+    std::vector<std::int32_t> lengths(151, 2 * kSector);
+    lengths.back() = kSector;
+    cases.push_back({"image file in many blocks", setup, image, lengths});
+  }
   return cases;
 }
 
@@ -327,6 +337,15 @@ TEST_F(CacheTest, SourcesThatNoLongerMatchAreRecordedAndReported) {
     setup.ImageBytes = 4 * kSector;
     cases.push_back({"file shrank", setup, Sectors(shrunk) + Zeros(kSector) + Sectors("next"),
                      fmt::sprintf(recordtext::kSourceEndedEarly, 3000, 5000, path)});
+  }
+  {  // The same within a read that fills several blocks at once.
+    TCacheSetup setup = SetupOf(kSector, 8);
+    const std::string shrunk = Pattern(5000, 13);
+    const std::string path = dir.Write("shrunk-long.bin", shrunk);
+    setup.FileList = {Entry(path, 10 * kSector), File("next.txt", "next")};
+    setup.ImageBytes = 11 * kSector;
+    cases.push_back({"file shrank within a long read", setup, Sectors(shrunk) + Zeros(7 * kSector) + Sectors("next"),
+                     fmt::sprintf(recordtext::kSourceEndedEarly, 5000, 10 * kSector, path)});
   }
   {  // The layout promised more than the sources hold: the stream ends instead of waiting.
     TCacheSetup setup = SetupOf(kBlockSize, 3);

@@ -159,8 +159,9 @@ TEST(EraseCommands, DvdPlusRwFormatThatNeverEndsIsGivenUpAndReported) {
 
 TEST(EraseCommands, ProgressStopsShortOfHundredUntilTheEnd) {
   ScriptedBurner drive(profile::kDvdPlusRw);
-  // The format outlasts the quick erase's estimate (600 rounds = 300 polls) by a third.
-  std::vector<Reply> formatting(400, Reply::NotReady());
+  // The format outlasts the quick erase's estimate (600 rounds = 300 polls) by 700 polls: long
+  // enough at 99 for this thread to see it even on a loaded machine.
+  std::vector<Reply> formatting(1000, Reply::NotReady());
   formatting.push_back(Reply::Data({}));
   drive.On({kOpReadDiscInfo}, formatting);
   platform::SetTimeScale(0.0005);
