@@ -7,6 +7,7 @@
 #include <fmt/printf.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -71,9 +72,13 @@ std::string Pattern(std::size_t n, int seed) {
 
 class WriterTest : public ::testing::Test {
  protected:
+  // The recorded session is compared with a quick save made later: both headers must carry
+  // the same recording time, even when a second boundary falls between them.
+  void SetUp() override { ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1); }
   void TearDown() override {
     platform::SetTimeScale(1);
     CurrentMediaKind.store(0);
+    ::unsetenv("SOURCE_DATE_EPOCH");
   }
 
   void Insert(MediumKind kind, double driveTimeScale = 0, std::int64_t msPerCommand = 0) {
@@ -348,7 +353,10 @@ TEST_F(WriterTest, ClosesADvdRThatTakesItsTime) {
 
 class StreamedSaveTest : public WriterTest {
  protected:
-  void SetUp() override { Insert(MediumKind::CdR); }
+  void SetUp() override {
+    WriterTest::SetUp();
+    Insert(MediumKind::CdR);
+  }
 };
 
 TEST_F(StreamedSaveTest, EqualsTheQuickSaveThenThePostGap) {
