@@ -24,7 +24,6 @@ namespace kivo {
 namespace {
 
 constexpr std::int32_t kSector = 2048;
-constexpr std::int32_t kEccBlockBytes = media::kDvdEccBlockSectors * kSector;
 constexpr int kBufferPollInterval = 5;
 constexpr long kBusyPauseMs = 600;
 constexpr int kBusyAttempts = 10'000;
@@ -185,7 +184,8 @@ void TThWrite::WriteJoinedBlocks(std::int32_t n) {
 }
 
 std::int32_t TThWrite::PadToEccBlock(std::int32_t n) {
-  const std::int32_t whole = (n + kEccBlockBytes - 1) / kEccBlockBytes * kEccBlockBytes;
+  // The cache hands over whole sectors only.
+  const auto whole = static_cast<std::int32_t>(media::AlignToEccBlock(static_cast<std::uint32_t>(n / kSector))) * kSector;
   std::memset(block_.Data.get() + n, 0, static_cast<std::size_t>(whole - n));
   return whole;
 }
