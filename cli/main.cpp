@@ -1,10 +1,17 @@
 #include <CLI/CLI.hpp>
 
+#include <iostream>
+#include <string>
+
 #include "cli/Commands.h"
 #include "engine/platform/Threads.h"
 
 int main(int argc, char** argv) {
   kivo::platform::SetMainThread();
+  if (std::string error; !kivo::platform::TakeWaitScaleFromEnvironment(error)) {
+    std::cerr << "kivoardel-cli: " << error << '\n';
+    return 1;
+  }
   CLI::App app{"Kivo Ardel: data disc recording from the command line", "kivoardel-cli"};
   app.require_subcommand(1);
   int exitStatus = 0;

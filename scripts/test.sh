@@ -2,28 +2,70 @@
 # Installs what is missing, builds the normal and the sanitizer builds, and runs every test.
 #   normal build:                          every test
 #   AddressSanitizer + UndefinedBehavior:  every test
-#   ThreadSanitizer:                       the tests labelled "threaded"
+#   ThreadSanitizer:                       the tests labelled "threaded" (and only they are built)
+# Ends with one line per phase (wall time, test counts) and the total of all test runs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 jobs=$(nproc)
+logs="$root/build/logs"
+mkdir -p "$logs"
+
+summary=()
+passed_total=0
+failed_total=0
+status=0
+
+seconds_since() { echo $(( $(date +%s) - $1 )); }
 
 build() {  # name, extra cmake arguments...
-  local dir="$root/build/$1"; shift
-  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIVO_WERROR=ON "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
+  local name=$1; shift
+  local dir="$root/build/$name" start
+  start=$(date +%s)
+  if cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIVO_WERROR=ON "$@" >/dev/null &&
+     cmake --build "$dir" -j "$jobs"; then
+    summary+=("$(printf '%-6s build: %5d s' "$name" "$(seconds_since "$start")")")
+    return 0
+  fi
+  summary+=("$(printf '%-6s build: %5d s, FAILED' "$name" "$(seconds_since "$start")")")
+  status=1
+  return 1
 }
 
-status=0
-build test
-(cd "$root/build/test" && ctest --output-on-failure -j "$jobs") || status=1
+run_tests() {  # name, extra ctest arguments...
+  local name=$1; shift
+  local log="$logs/$name-tests.log" start total failed
+  start=$(date +%s)
+  (cd "$root/build/$name" && ctest --output-on-failure -j "$jobs" "$@") 2>&1 | tee "$log" || status=1
+  # ctest's own summary: "100% tests passed, 0 tests failed out of 341"
+  total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -1)
+  failed=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -1)
+  total=${total:-0}
+  failed=${failed:-0}
+  [ "$total" -gt 0 ] || status=1
+  passed_total=$((passed_total + total - failed))
+  failed_total=$((failed_total + failed))
+  summary+=("$(printf '%-6s tests: %5d s, %d passed, %d failed' "$name" "$(seconds_since "$start")" \
+    $((total - failed)) "$failed")")
+}
 
-build asan -DKIVO_SANITIZE=address -DKIVO_BUILD_BENCH=OFF
-(cd "$root/build/asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --output-on-failure -j "$jobs") || status=1
+suite_start=$(date +%s)
 
-build tsan -DKIVO_SANITIZE=thread -DKIVO_BUILD_BENCH=OFF
-(cd "$root/build/tsan" && TSAN_OPTIONS=halt_on_error=1 \
-  ctest --output-on-failure -j "$jobs" -L threaded --no-tests=ignore) || status=1
+if build test; then
+  run_tests test
+fi
 
+if build asan -DKIVO_SANITIZE=address -DKIVO_BUILD_BENCH=OFF; then
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests asan
+fi
+
+if build tsan -DKIVO_SANITIZE=thread -DKIVO_BUILD_BENCH=OFF -DKIVO_TESTS=threaded; then
+  TSAN_OPTIONS=halt_on_error=1 run_tests tsan -L threaded
+fi
+
+echo
+echo "Phases:"
+printf '  %s\n' "${summary[@]}"
+printf '  all phases: %d s\n' "$(seconds_since "$suite_start")"
+echo "total: $passed_total passed, $failed_total failed"
 exit $status

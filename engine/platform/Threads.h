@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "engine/platform/Aspi.h"
@@ -43,10 +44,18 @@ class ManualResetEvent : public AspiEvent {
   bool signalled_ = false;
 };
 
-// Sleeps ms milliseconds times the time scale (1 by default; tests make waits short).
+// Sleeps ms milliseconds times the time scale and the wait scale (both 1 by default).
 void Sleep(long ms);
+// The time scale shortens sleeps and command time-outs alike; in-process tests set it.
 void SetTimeScale(double scale);
 double TimeScale();
+// The wait scale shortens only the sleeps between polls of a drive; time-outs keep their
+// length, so a command that a virtual recorder completes on its own thread still gets its time.
+void SetWaitScale(double scale);
+// A testing aid for whole processes (kivoardel-cli against the virtual recorder): the wait
+// scale from KIVO_WAIT_SCALE, a number from 0 to 1, read once at start-up. An unset variable
+// leaves the waits as they are; a malformed one is refused with the text in error.
+bool TakeWaitScaleFromEnvironment(std::string& error);
 
 // Runs fn on the main thread while the caller waits. On the main thread it runs at once.
 // Without an installed dispatcher the call waits in a queue that CheckSynchronize drains.

@@ -22,7 +22,8 @@ struct CliRun {
 
 CliRun RunCli(const std::string& arguments) {
   CliRun run;
-  FILE* pipe = ::popen((std::string(KIVO_CLI) + " " + arguments + " 2>&1").c_str(), "r");
+  // The recorder finishes at once: the engine's waits between polls are skipped.
+  FILE* pipe = ::popen(("KIVO_WAIT_SCALE=0 " + std::string(KIVO_CLI) + " " + arguments + " 2>&1").c_str(), "r");
   if (pipe == nullptr) return run;
   char buffer[4096];
   std::size_t n;

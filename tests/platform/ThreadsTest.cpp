@@ -7,11 +7,13 @@
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include <gtest/gtest.h>
 
 #include "engine/platform/Time.h"
+#include "tests/platform/ScopedEnv.h"
 
 namespace kivo::platform {
 namespace {
@@ -100,6 +102,36 @@ TEST(Sleep, FollowsTheTimeScale) {
   EXPECT_LT(MonotonicMs() - start, 5'000);
   SetTimeScale(1.0);
   EXPECT_EQ(TimeScale(), 1.0);
+}
+
+// A whole process takes its wait scale from KIVO_WAIT_SCALE; it shortens sleeps only, never
+// the time a drive command is given.
+TEST(Sleep, TakesTheWaitScaleFromTheEnvironment) {
+  struct Case {
+    const char* value;
+    bool accepted;
+    bool sleepsShort;
+  };
+  for (const Case& c : {Case{nullptr, true, false}, Case{"", true, false}, Case{"0", true, true},
+                        Case{"0.0001", true, true}, Case{"1", true, false}, Case{"2", false, false},
+                        Case{"-0.5", false, false}, Case{"fast", false, false}, Case{"0.5s", false, false},
+                        Case{"nan", false, false}}) {
+    SCOPED_TRACE(c.value ? c.value : "(unset)");
+    testing::ScopedEnv variable("KIVO_WAIT_SCALE", c.value);
+    std::string error;
+    EXPECT_EQ(TakeWaitScaleFromEnvironment(error), c.accepted);
+    EXPECT_EQ(error.empty(), c.accepted) << error;
+    const auto start = MonotonicMs();
+    Sleep(c.sleepsShort ? 10'000 : 20);
+    const auto slept = MonotonicMs() - start;
+    if (c.sleepsShort) {
+      EXPECT_LT(slept, 5'000);
+    } else {
+      EXPECT_GE(slept, 19);
+    }
+    EXPECT_EQ(TimeScale(), 1.0);
+    SetWaitScale(1.0);
+  }
 }
 
 TEST(SetCurrentThreadPriority, LowersTheCallingThreadOnly) {

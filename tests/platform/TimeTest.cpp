@@ -6,26 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/ScopedEnv.h"
+
 namespace kivo::platform {
 namespace {
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = ::getenv(name)) old_ = old;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    ::tzset();
-  }
-  ~ScopedEnv() {
-    old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_);
-    ::tzset();
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testing::ScopedEnv;
 
 TEST(NowUnix, TakesSourceDateEpochOnlyWhenItIsANumber) {
   {
