@@ -7,6 +7,7 @@ packages=(
   libfmt-dev libutfcpp-dev libcli11-dev nlohmann-json3-dev libjpeg-dev libattr1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xorriso genisoimage p7zip-full libarchive-tools attr
+  qt6-base-dev libgl-dev xvfb xauth imagemagick fonts-dejavu-core
 )
 
 missing=()

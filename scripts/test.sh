@@ -59,7 +59,7 @@ if build asan -DKIVO_SANITIZE=address -DKIVO_BUILD_BENCH=OFF; then
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests asan
 fi
 
-if build tsan -DKIVO_SANITIZE=thread -DKIVO_BUILD_BENCH=OFF -DKIVO_TESTS=threaded; then
+if build tsan -DKIVO_SANITIZE=thread -DKIVO_BUILD_BENCH=OFF -DKIVO_BUILD_APP=OFF -DKIVO_TESTS=threaded; then
   TSAN_OPTIONS=halt_on_error=1 run_tests tsan -L threaded
 fi
 

@@ -1,0 +1,125 @@
+// Every text the application shows, each once: captions, hints, questions and log lines, in
+// Serbian (Latin script), exactly as the users know them.
+#pragma once
+
+#include <string_view>
+
+namespace kivo::app::text {
+
+// Program and window.
+inline constexpr std::string_view kAppTitle = "Kivo Ardel";
+inline constexpr std::string_view kCaption = "Kivo Ardel";
+inline constexpr std::string_view kCloseHint = "Zatvori";
+inline constexpr std::string_view kMaximiseHint = "Uvećaj / vrati";
+inline constexpr std::string_view kMinimiseHint = "Umanji";
+inline constexpr std::string_view kHelpLine = "Kliknite F1 za više pomoći.";
+
+// Header pictures.
+inline constexpr std::string_view kKivoTirelHint = "Kivo Tirel (ukoliko je instaliran)";
+inline constexpr std::string_view kCDHeaderHint = "Disk informacija";
+inline constexpr std::string_view kBurnHint = "Počni upis (prženje - na tihoj vatri)";
+inline constexpr std::string_view kAbortHint = "Prekid upisa pre završetka";
+inline constexpr std::string_view kExitHint = "Izlaz iz programa";
+
+// Drive rows.
+inline constexpr std::string_view kDriveLabel = " CD/DVD Pisač :";
+inline constexpr std::string_view kDriveLabelNoLetter = "  Pisač :";
+inline constexpr std::string_view kDriveLabelPrefix = "Pisač ";
+inline constexpr std::string_view kDrivesHint = "Izbor CD/DVD uređaja";
+inline constexpr std::string_view kCapsCaption = "...";
+inline constexpr std::string_view kSpeedMax = "Max";
+inline constexpr std::string_view kSpeedHint = "Izbor brzine usnimavanja";
+inline constexpr std::string_view kDiscCaption = "Disk informacija";
+inline constexpr std::string_view kDiscHint =
+    "Informacija o disku i eventualnim\nprethodnim upisima (sesijama)\n(Otpakivanje datoteka iz svake sesije)";
+inline constexpr std::string_view kQEraseCaption = "Brzo brisanje";
+inline constexpr std::string_view kQEraseHint = "Brzo brisanje diska\n(samo za piši/briši diskove)";
+inline constexpr std::string_view kCEraseCaption = "Puno brisanje";
+inline constexpr std::string_view kCEraseHint = "Puno brisanje (uobičajeno nije potrebno)\n(samo za piši/briši diskove)";
+inline constexpr std::string_view kLoadCaption = "Učitaj disk";
+inline constexpr std::string_view kLoadHint = "Učitavanje CD/DVD";
+inline constexpr std::string_view kEjectCaption = "Izbaci disk";
+inline constexpr std::string_view kEjectHint = "Otvaranje CD/DVD uređaja";
+inline constexpr std::string_view kReadyCaption = "Disk spreman";
+inline constexpr std::string_view kReadyHint = "Da li je CD/DVD uređaj spreman ?";
+
+// Compilation side.
+inline constexpr std::string_view kSaveIsoCaption = "Sačuvaj ISO";
+inline constexpr std::string_view kSaveIsoHint = "Izgradnja i čuvanje .ISO slike";
+inline constexpr std::string_view kBurnIsoCaption = "Učitaj disk";
+inline constexpr std::string_view kBurnIsoHint = "Počni upis";
+inline constexpr std::string_view kPathInfoCaption = "Sačuvaj putanju";
+inline constexpr std::string_view kPathInfoHint = "Prenesi apsolutnu putanju na disk";
+inline constexpr std::string_view kClearCaption = "Očisti";
+inline constexpr std::string_view kClearHint = "Očisti - Ukloni izabrano za snimanje";
+inline constexpr std::string_view kListHint = "Lista datoteka/direktorijuma za upis na CD/DVD";
+inline constexpr std::string_view kColumnTick = "R";
+inline constexpr std::string_view kColumnName = "Naziv datoteke / direktorijuma";
+inline constexpr std::string_view kColumnSize = "Veličina";
+inline constexpr std::string_view kRemoveCaption = "Ukloni";
+inline constexpr std::string_view kRemoveHint = "Ukloni datoteku/direktorijum";
+
+// Browser.
+inline constexpr std::string_view kNetworkCaption = "Mreža";
+inline constexpr std::string_view kNetworkHint = "Mrežne datoteke";
+inline constexpr std::string_view kNetworkTitle = "Mrežna putanja";
+inline constexpr std::string_view kNetworkPrompt = "Unesite kompletnu mrežnu putanju (\\\\Machine1\\C)";
+inline constexpr std::string_view kDirHint = "Kliknite na direktorijum i \nprenesite ga u listu za snimanje";
+inline constexpr std::string_view kFilesHint =
+    "Kliknite na datoteku ili selektujte\ngrupu datoteka i prenesite ih\nprevlačenjem u listu za snimanje";
+inline constexpr std::string_view kDriveRoot = "Koren sistema (/)";
+inline constexpr std::string_view kDriveHome = "Lična fascikla";
+
+// Log.
+inline constexpr std::string_view kClearLogCaption = "Očisti informacije o snimanju";
+
+// Status bar.
+inline constexpr std::string_view kProgressLabel = "CD/DVD Progres";
+inline constexpr std::string_view kSizeLabel = "Veličina";
+inline constexpr std::string_view kAbortPanel = "Prekini";
+inline constexpr std::string_view kBufferLabel = "Buffer:";
+inline constexpr std::string_view kLinkText = "Uputstvo za upotrebu";
+
+// Virtual recorder menu.
+inline constexpr std::string_view kVirtualMenu = "Virtualni snimač";
+inline constexpr std::string_view kVirtualInsert = "Ubaci prazan disk";
+inline constexpr std::string_view kVirtualEject = "Izvadi disk";
+inline constexpr std::string_view kVirtualExport = "Izvezi disk u datoteku slike...";
+inline constexpr std::string_view kVirtualExportTitle = "Izvoz diska u datoteku slike";
+inline constexpr std::string_view kVirtualFailed = "Virtualni snimač: ";
+inline constexpr std::string_view kVirtualExported = "Disk je izvezen u %s (%d sektora)";
+
+// Message boxes.
+inline constexpr std::string_view kYes = "Da";
+inline constexpr std::string_view kNo = "Ne";
+inline constexpr std::string_view kOk = "U redu";
+inline constexpr std::string_view kNoTransportPrefix = "Greška kod inicijalizacije ASPI. Molimo vas da posetite, ";
+inline constexpr std::string_view kNoTransportSuffix = " za više informacija";
+inline constexpr std::string_view kConfirmBurnText = "Počinjem upis %s MB";
+inline constexpr std::string_view kConfirmBurnTitle = "Da li želite da se CD/DVD snimi?";
+inline constexpr std::string_view kEmptyList = "Barem jedna datoteka/jedan direktorijum mora da se selektuje (izabere)";
+inline constexpr std::string_view kCloseWhileRecordingTitle = "Da li želite da prekinete upis i izađete?";
+inline constexpr std::string_view kCloseWhileRecordingText = "Upis je u toku. Prekid ostavlja nedovršen disk.";
+inline constexpr std::string_view kCloseWhileErasing = "Brisanje diska je u toku i ne može se prekinuti. Sačekajte kraj brisanja.";
+inline constexpr std::string_view kDoesNotFitPrefix = "Kompilacija ne staje na disk: potrebno je ";
+inline constexpr std::string_view kDoesNotFitMiddle = " MB, a na disku je slobodno ";
+inline constexpr std::string_view kDoesNotFitSuffix = " MB.";
+
+// Log lines.
+inline constexpr std::string_view kStartLine = "*** ";
+inline constexpr std::string_view kBlankLine = " ";
+inline constexpr std::string_view kAddingDone = "Dodavanje datoteka/direktorijuma na CD/DVD je završeno.";
+inline constexpr std::string_view kNothingToRecord = "Nema ni jedne datoteke ili direktorijuma za upis, PREKIDAM OPERACIJU ...";
+inline constexpr std::string_view kStartingOn = "Počinjem sa snimanjem na: ";
+inline constexpr std::string_view kFinishedWithErrors = "Upis je završen sa greškama";
+inline constexpr std::string_view kErrorPrefix = ">>> ";
+inline constexpr std::string_view kSucceeded = "Upis uspešno izvršen";
+inline constexpr std::string_view kFinalizing = "Završavam upis";
+inline constexpr std::string_view kSkipInUse = "Preskačem; Datoteka je u upotrebi (aktivna je) ";
+inline constexpr std::string_view kSkipLongName = "Preskačem; Veličina naziva datoteke je veća od 107 karaktera";
+inline constexpr std::string_view kSkipDoc = "Preskačem datoteku tipa .doc: ";
+inline constexpr std::string_view kSkipMissingRow = "Preskačem; Ne postoji: ";
+inline constexpr std::string_view kLeftOutCount = "Izostavljeno iz upisa: %d";
+inline constexpr std::string_view kDoesNotFitLog = "Kompilacija ne staje na disk, PREKIDAM OPERACIJU ...";
+
+}  // namespace kivo::app::text

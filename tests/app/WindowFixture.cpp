@@ -1,0 +1,76 @@
+#include "tests/app/WindowFixture.h"
+
+#include <stdlib.h>
+
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include "app/CompilationList.h"
+#include "engine/platform/Threads.h"
+#include "virtualdrive/Medium.h"
+
+namespace kivo::app::testing {
+
+namespace {
+
+// The recorder's ASPI library takes its folder once, when the transport first loads it: every
+// test of the process shares that folder and puts in its own medium.
+const std::string& RecorderFolder() {
+  static const platform::testing::TempDir folder;
+  static const std::string path = folder.str();
+  return path;
+}
+
+}  // namespace
+
+void WindowTest::SetUp() {
+  recorderFolder = RecorderFolder();
+  ::setenv("KIVO_VIRTUAL_RECORDER", recorderFolder.c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", (tmp / "config").c_str(), 1);
+  recorder = std::make_unique<vdrive::VirtualRecorder>(recorderFolder);
+  std::string error;
+  ASSERT_TRUE(recorder->SetTimeScale(0, error)) << error;
+  // The recorder finishes at once: the engine need not pause between its polls.
+  platform::SetWaitScale(0);
+}
+
+void WindowTest::TearDown() {
+  window.reset();
+  platform::SetWaitScale(1);
+}
+
+void WindowTest::Insert(const std::string& kind) {
+  std::string error;
+  const auto medium = vdrive::KindFromName(kind);
+  ASSERT_TRUE(medium) << kind;
+  ASSERT_TRUE(recorder->Insert(*medium, error)) << error;
+}
+
+void WindowTest::OpenWindow() {
+  window = std::make_unique<TkivoArdelGL>(WindowSetup{KIVO_WNASPI32, tmp / "config/KivoArdel.ini"});
+  window->show();
+  // Start-up ends with a line holding one blank.
+  ASSERT_TRUE(WaitFor([this] { return window->LogText().endsWith("\n "); }, 20000)) << window->LogText().toStdString();
+}
+
+void WindowTest::Drop(const QStringList& paths) {
+  auto* list = Control<CompilationList>("clBox");
+  ASSERT_NE(list, nullptr);
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+  data.setUrls(urls);
+  const QPoint at = list->viewport()->rect().center();
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(list->viewport(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(list->viewport(), &drop);
+}
+
+bool WindowTest::LogHas(const QString& line) const {
+  return window->LogText().split('\n').contains(line);
+}
+
+}  // namespace kivo::app::testing
