@@ -10,6 +10,8 @@
 #include <QInputDialog>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -131,7 +133,6 @@ TkivoArdelGL::TkivoArdelGL(WindowSetup setup, QWidget* parent)
   Memo1->setReadOnly(true);
   Memo1->setAccessibleName("Log");
   Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
-  Memo1->appendPlainText("");
   connect(Memo1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     QMenu menu(this);
     menu.setObjectName("PopupMenu1");
@@ -232,7 +233,7 @@ QWidget* TkivoArdelGL::BuildDriveRows(QWidget* parent) {
   cbDrives->setObjectName("cbDrives");
   cbDrives->setToolTip(Q(text::kDrivesHint));
   cbDrives->setAccessibleName(Q(text::kDrivesHint));
-  cbDrives->setMinimumWidth(420);
+  cbDrives->setMinimumWidth(300);
   bCaps = Button(pTop, "bCaps", text::kCapsCaption);
   bCaps->setFixedWidth(30);
   cbSpeed = new SpeedBox(pTop);
@@ -520,7 +521,14 @@ void TkivoArdelGL::Log(const std::string& line) {
   }
 }
 
-void TkivoArdelGL::AppendLog(const std::string& line) { Memo1->appendPlainText(Q(line)); }
+// Each line becomes a new paragraph after the log's first, empty one; the view follows the end.
+void TkivoArdelGL::AppendLog(const std::string& line) {
+  QTextCursor cursor(Memo1->document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertBlock();
+  cursor.insertText(Q(line));
+  Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());
+}
 
 QString TkivoArdelGL::LogText() const {
   bridge_->Drain();

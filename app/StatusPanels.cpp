@@ -30,9 +30,12 @@ QString StatusPanels::FillColour(int value, int maximum) {
 StatusPanels::StatusPanels(QWidget* parent) : QWidget(parent) {
   setObjectName("SB");
   setFixedHeight(kHeight);
+  // The panels together are wider than the window's design width: the last one is cut off
+  // rather than the window made wider.
+  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(2);
+  layout->setSpacing(0);
   layout->addWidget(NewText("SBPanel0", 120, Q(text::kProgressLabel), Qt::AlignLeft | Qt::AlignVCenter));
   layout->addWidget(progress_ = NewBar("SBPanel1", 170));
   layout->addWidget(sizes_ = NewText("SBPanel2", 150, Q(text::kSizeLabel), Qt::AlignRight | Qt::AlignVCenter));

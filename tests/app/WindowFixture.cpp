@@ -31,6 +31,7 @@ void WindowTest::SetUp() {
   recorder = std::make_unique<vdrive::VirtualRecorder>(recorderFolder);
   std::string error;
   ASSERT_TRUE(recorder->SetTimeScale(0, error)) << error;
+  ASSERT_TRUE(recorder->EditFaults([](vdrive::Faults& faults) { faults = {}; }, error)) << error;
   // The recorder finishes at once: the engine need not pause between its polls.
   platform::SetWaitScale(0);
 }
