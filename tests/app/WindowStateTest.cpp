@@ -1,5 +1,7 @@
 // The window's rules around a recording: what can be used in each state, aborting, closing,
 // failures from the drive, refusals before anything is written, and its exact texts.
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -12,6 +14,7 @@
 #include "app/CompilationList.h"
 #include "app/Speeds.h"
 #include "engine/iso/TZelvoBurner.h"
+#include "engine/platform/ArchiveMark.h"
 #include "engine/platform/Threads.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/integration/DiscFixture.h"
@@ -155,6 +158,34 @@ TEST_F(WindowStateTest, RefusalsComeBeforeAnythingIsWritten) {
     EXPECT_TRUE(LogHas(QString::fromStdString("Preskačem; Ne postoji: " + tmp / "gone.txt")));
     EXPECT_TRUE(LogHas(QString::fromStdString("Preskačem datoteku tipa .doc: " + tmp / "mixed/letter.doc")));
     EXPECT_TRUE(LogHas("Izostavljeno iz upisa: 2")) << window->LogText().toStdString();
+  }
+}
+
+// Archive marks are cleared, and the disc ejected, only after a recording that put the files
+// on the disc: a test write leaves both alone.
+TEST_F(WindowStateTest, OnlyARealRecordingClearsArchiveMarksAndEjects) {
+  const std::string file = tmp / "src/a.txt";
+  const auto archived = [&file] {
+    struct stat st {};
+    EXPECT_EQ(::stat(file.c_str(), &st), 0);
+    return platform::ReadArchiveMark(file, st);
+  };
+  for (const bool testWrite : {true, false}) {
+    SCOPED_TRACE(testWrite ? "test write" : "recording");
+    Insert("cd-r");
+    OpenWindow();
+    if (testWrite) ListSources();
+    else Drop({QString::fromStdString(tmp / "src")});
+    if (archived() == platform::ArchiveState::Unsupported) GTEST_SKIP() << "no extended attributes here";
+    window->Options.ArchiveOnly = true;
+    window->Options.EjectWhenDone = !testWrite;
+    window->zelvob().TestWrite = testWrite;
+    BoxAnswerer answer("yes");
+    window->bBurnClick();
+    ASSERT_TRUE(WaitFor([this] { return LogHas("Upis uspešno izvršen"); })) << window->LogText().toStdString();
+    EXPECT_EQ(archived(), testWrite ? platform::ArchiveState::Set : platform::ArchiveState::Cleared);
+    EXPECT_EQ(recorder->State().trayOpen, !testWrite);
+    window.reset();
   }
 }
 
