@@ -59,8 +59,8 @@ if build asan -DKIVO_SANITIZE=address -DKIVO_BUILD_BENCH=OFF; then
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests asan
 fi
 
-if build tsan -DKIVO_SANITIZE=thread -DKIVO_BUILD_BENCH=OFF -DKIVO_BUILD_APP=OFF -DKIVO_TESTS=threaded; then
-  TSAN_OPTIONS=halt_on_error=1 run_tests tsan -L threaded
+if build tsan -DKIVO_SANITIZE=thread -DKIVO_BUILD_BENCH=OFF -DKIVO_TESTS=threaded; then
+  TSAN_OPTIONS="halt_on_error=1 suppressions=$root/tests/app/tsan-qt.supp" run_tests tsan -L threaded
 fi
 
 echo
