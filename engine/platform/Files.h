@@ -42,6 +42,12 @@ DirListing ListDirectory(const std::string& path);
 // One path's entry (the alias is computed as if the name stood alone in its directory).
 std::optional<DirEntry> StatPath(const std::string& path, std::string* error = nullptr);
 
+// Whether path (links followed) is a regular file that the system lets us open for reading, asked
+// without waiting for a FIFO's writer or touching a device. Its size goes to *size; a file that is
+// missing or may not be read leaves "<path>: <reason>" in *error.
+enum class ReadableFile { Yes, NotRegular, Unreadable };
+ReadableFile CheckReadableFile(const std::string& path, std::int64_t* size = nullptr, std::string* error = nullptr);
+
 // Identity of a directory, to notice a symbolic-link loop during a recursive walk.
 struct FileId {
   std::uint64_t device = 0;

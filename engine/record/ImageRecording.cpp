@@ -4,6 +4,7 @@
 
 #include "engine/iso/TZelvoBurner.h"
 #include "engine/record/Recording.h"
+#include "engine/record/Preflight.h"
 #include "engine/record/Strings.h"
 #include "engine/record/TCacheThread.h"
 
@@ -20,7 +21,14 @@ constexpr std::uint8_t kSourceMessage = 4;
 bool TZelvoBurner::RecordImageFile(const std::string& FileName) {
   if (RefuseWhileBusy(*this)) return false;
   ActiveBurner = this;
-  const std::int32_t blockSize = BlockSizeForMediaKind(MediaKind());
+  const std::uint16_t kind = MediaKind();
+  const std::int32_t blockSize = BlockSizeForMediaKind(kind);
+  std::string refusal = preflight::ImageFileRefusal(FileName);
+  if (refusal.empty()) refusal = preflight::TestWriteRefusal(TestWrite, kind);
+  if (!refusal.empty()) {
+    RaiseWriteDone(refusal);
+    return false;
+  }
   std::int64_t bytes = 0;
   {
     TFileStreamEx file(FileName, fmOpenRead | fmShareDenyNone);
@@ -34,6 +42,10 @@ bool TZelvoBurner::RecordImageFile(const std::string& FileName) {
   }
   // The progress and ImageSize refer to the image from now on.
   ImageSectors = (bytes + kSector - 1) / kSector;
+  if (const std::string refusal = preflight::FitRefusal(*this, ImageSectors); !refusal.empty()) {
+    RaiseWriteDone(refusal);
+    return false;
+  }
 
   TCacheSetup setup;
   setup.CacheSize = CacheSize();

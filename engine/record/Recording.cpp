@@ -16,6 +16,7 @@
 #include "engine/record/DvdRwPreparation.h"
 #include "engine/record/EraseThread.h"
 #include "engine/record/FormatWait.h"
+#include "engine/record/Preflight.h"
 #include "engine/record/Strings.h"
 #include "engine/record/TCacheThread.h"
 #include "engine/record/TThWrite.h"
@@ -60,6 +61,14 @@ bool TZelvoBurner::RecordCompilation() {
   ActiveBurner = this;
   const std::int32_t blockSize = BlockSizeForMediaKind(MediaKind());
   const std::uint16_t kind = CurrentMediaKind;
+  // Nothing has reached the disc yet: whatever can refuse the recording does so now.
+  std::string refusal = preflight::TestWriteRefusal(TestWrite, kind);
+  if (refusal.empty()) refusal = preflight::UnreadableSources(*this);
+  if (refusal.empty()) refusal = preflight::FitRefusal(*this, ImageSize());
+  if (!refusal.empty()) {
+    RaiseWriteDone(refusal);
+    return false;
+  }
   if ((kind == media::kDvdRwRestricted || kind == media::kDvdRwSequential) && !PrepareDvdRw(*this, kind)) {
     RaiseWriteDone(fmt::sprintf(recordtext::kDvdRwPreparationTimedOut, kDvdRwPreparationMinutes));
     return false;

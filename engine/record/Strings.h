@@ -30,6 +30,19 @@ inline constexpr std::string_view kDvdPlusRwFormatTimedOut =
 inline constexpr std::string_view kFlushTimedOut =
     "DRIVE DID NOT FINISH WRITING ITS CACHE WITHIN %d MINUTES";
 
+// Refusals before anything is written: a write-once disc cannot take back a session that
+// failed half-way, so whatever can refuse is asked first.
+inline constexpr std::string_view kTestWriteNotPossible =
+    "TEST WRITE IS NOT POSSIBLE ON %s: THE DRIVE WOULD WRITE FOR REAL";
+inline constexpr std::string_view kSessionDoesNotFit =
+    "THE SESSION DOES NOT FIT ON THE DISC: %d SECTORS NEEDED, %d FREE";
+// %s is "<path>: <reason>".
+inline constexpr std::string_view kUnreadableSource = "CAN'T OPEN FILE %s";
+inline constexpr std::string_view kNotAFile = "%s: NOT A REGULAR FILE";
+inline constexpr std::string_view kUnreadableSources = "%d SOURCE FILES CAN'T BE READ, NOTHING WAS WRITTEN";
+inline constexpr std::string_view kEmptyImageFile = "THE IMAGE FILE \"%s\" IS EMPTY";
+inline constexpr std::string_view kNotAnImageFile = "\"%s\" IS NOT A FILE THAT CAN BE RECORDED AS AN IMAGE";
+
 // Log lines of the writer (message type 1).
 inline constexpr std::string_view kStartingWrite = " STARTING WRITE PROCESS ON %s AT %s";
 inline constexpr std::string_view kTestWrite = " TEST/DUMMY WRITE";

@@ -1,0 +1,113 @@
+// Recordings that cannot succeed are refused before the first command that changes the disc:
+// the disc afterwards is exactly the disc before, and the command fails with the reason.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/iso/TZelvoBurner.h"
+#include "engine/record/Preflight.h"
+#include "tests/drive/RecorderFixture.h"
+#include "tests/platform/TempDir.h"
+
+#define KIVO_CLI_PATH KIVO_CLI
+#include "tests/iso/Commands.h"
+
+namespace kivo {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::TempDir;
+using testing::RecorderTest;
+using testing::RunCli;
+using vdrive::MediumKind;
+
+class PreflightTest : public RecorderTest {
+ protected:
+  void SetUp() override {
+    RecorderTest::SetUp();
+    source.Write("a.txt", "alpha\n");
+  }
+  // A file of the given size that takes no room on the test machine's disk.
+  std::string Sparse(const std::string& name, std::uintmax_t bytes) {
+    const std::string path = work / name;
+    std::ofstream(path).close();
+    fs::resize_file(path, bytes);
+    return path;
+  }
+
+  TempDir source, work;
+};
+
+TEST_F(PreflightTest, RefusesBeforeTheDiscChanges) {
+  struct Case {
+    const char* label;
+    MediumKind kind;
+    std::vector<std::string> arguments;
+    const char* reason;
+  };
+  const std::string fifo = work / "fifo.iso";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::ofstream(work / "empty.iso").close();
+  const std::vector<Case> cases = {
+      {"test write, DVD+R", MediumKind::DvdPlusR, {"burn", "--test-write", source.str()},
+       "TEST WRITE IS NOT POSSIBLE ON DVD+R:"},
+      {"test write, DVD+R DL", MediumKind::DvdPlusRDl, {"burn", "--test-write", source.str()},
+       "TEST WRITE IS NOT POSSIBLE ON DVD+R DL:"},
+      {"test write, DVD+RW", MediumKind::DvdPlusRw, {"burn", "--test-write", source.str()},
+       "TEST WRITE IS NOT POSSIBLE ON DVD+RW:"},
+      {"test write, DVD-RAM", MediumKind::DvdRam, {"burn", "--test-write", source.str()},
+       "TEST WRITE IS NOT POSSIBLE ON DVD-RAM:"},
+      {"test write of an image, DVD+R", MediumKind::DvdPlusR, {"burn-image", "--test-write", Sparse("small.iso", 1 << 20)},
+       "TEST WRITE IS NOT POSSIBLE ON DVD+R:"},
+      {"800 MB on a CD-R", MediumKind::CdR, {"burn", Sparse("big.bin", 800ull << 20)},
+       "THE SESSION DOES NOT FIT ON THE DISC: "},
+      {"a 5 GB image on a DVD+R", MediumKind::DvdPlusR, {"burn-image", Sparse("huge.iso", 5ull << 30)},
+       "THE SESSION DOES NOT FIT ON THE DISC: "},
+      {"an empty image", MediumKind::DvdPlusR, {"burn-image", work / "empty.iso"}, "IS EMPTY"},
+      {"a FIFO as the image", MediumKind::CdR, {"burn-image", fifo}, "IS NOT A FILE THAT CAN BE RECORDED"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    Insert(c.kind);
+    const vdrive::DriveState before = recorder->State();
+    const auto run = RunCli(c.arguments);
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find(c.reason), std::string::npos) << run.output;
+    const vdrive::DriveState after = recorder->State();
+    ASSERT_TRUE(before.disc && after.disc);
+    EXPECT_TRUE(*after.disc == *before.disc) << "the disc changed";
+  }
+  // Where a drive simulates writing, the test write goes ahead.
+  Insert(MediumKind::CdR);
+  const auto run = RunCli({"burn", "--test-write", source.str()});
+  EXPECT_EQ(run.status, 0) << run.output;
+}
+
+// A source that went away, or turned into something that is no file, after it was added: named
+// in the log, and the recording refused instead of failing with part of the data on the disc.
+TEST(UnreadableSources, AreNamedAndRefuseTheRecording) {
+  TempDir tree;
+  for (const char* name : {"kept.txt", "gone.txt", "fifo.txt"}) tree.Write(name, "data");
+  TZelvoBurner burner;
+  std::vector<std::string> lines;
+  burner.OnDebugMessage = [&lines](TSCSIDevice*, const std::string& line, std::uint8_t) { lines.push_back(line); };
+  burner.ResetCompilation(100, 10);
+  ASSERT_EQ(burner.AddDirectory(burner.RootDirectory(), tree.str() + "/", false, false, true, 63, "*.*"), 1);
+  EXPECT_EQ(preflight::UnreadableSources(burner), "");
+
+  fs::remove(tree / "gone.txt");
+  fs::remove(tree / "fifo.txt");
+  ASSERT_EQ(::mkfifo((tree / "fifo.txt").c_str(), 0600), 0);
+  EXPECT_EQ(preflight::UnreadableSources(burner), "2 SOURCE FILES CAN'T BE READ, NOTHING WAS WRITTEN");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "CAN'T OPEN FILE " + tree / "fifo.txt" + ": NOT A REGULAR FILE");
+  EXPECT_EQ(lines[1], "CAN'T OPEN FILE " + tree / "gone.txt" + ": No such file or directory");
+}
+
+}  // namespace
+}  // namespace kivo
