@@ -73,7 +73,8 @@ class TkivoArdelGL : public QWidget {
   void bClearClick();
   void cbDrivesChange();
   void cbSpeedDropDown();
-  void AddListToBurner();
+  // False when the command must stop (the configured session could not be imported).
+  bool AddListToBurner();
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -47,7 +47,10 @@ void TkivoArdelGL::bBurnClick() {
 
   zelvob_->ResetCompilation(kMaxFiles, kMaxDirectories);
   leftOut_ = 0;
-  AddListToBurner();
+  if (!AddListToBurner()) {
+    SetState(WindowState::Idle);
+    return;
+  }
   Log(std::string(text::kAddingDone));
   ProcessPendingMessages();
   if (zelvob_->DirectoryCount() == 0 && zelvob_->FileCount() == 0) {
@@ -147,16 +150,21 @@ void TkivoArdelGL::bClearClick() {
   zelvob_->ResetCompilation(kMaxFiles, kMaxDirectories);
 }
 
-void TkivoArdelGL::AddListToBurner() {
+bool TkivoArdelGL::AddListToBurner() {
   TZelvoBurner& b = *zelvob_;
   if (Options.SessionToImport != 0) {
     b.ImportSessionNumber = 0;
-    b.ImportSession(Options.SessionToImport, nullptr);
+    // A disc with sessions recorded over without the import would hide its earlier files for
+    // good: a failed import stops the command. A blank disc has nothing to import.
+    if (!b.ImportSession(Options.SessionToImport, nullptr) && b.SessionCount() > 0) {
+      Log(std::string(text::kImportFailed));
+      return false;
+    }
   }
   const QList<CompilationRow> rows = clBox->Rows();
   if (rows.isEmpty()) {
     Inform(this, Q(text::kEmptyList));
-    return;
+    return true;
   }
   const KeepPath keepPath = KeepPathState();
   b.KeepLastFolderOnly = keepPath == KeepPath::Grayed;
@@ -174,6 +182,7 @@ void TkivoArdelGL::AddListToBurner() {
     }
   }
   b.RemoveEmptyDirectories();
+  return true;
 }
 
 void TkivoArdelGL::zelvobAddFile(const std::string& fullPath, const std::string& longName, bool& skip) {

@@ -120,6 +120,7 @@ inline constexpr std::string_view kSkipLongName = "Preskačem; Veličina naziva 
 inline constexpr std::string_view kSkipDoc = "Preskačem datoteku tipa .doc: ";
 inline constexpr std::string_view kSkipMissingRow = "Preskačem; Ne postoji: ";
 inline constexpr std::string_view kLeftOutCount = "Izostavljeno iz upisa: %d";
+inline constexpr std::string_view kImportFailed = "Uvoz prethodne sesije nije uspeo, PREKIDAM OPERACIJU ...";
 inline constexpr std::string_view kDoesNotFitLog = "Kompilacija ne staje na disk, PREKIDAM OPERACIJU ...";
 
 }  // namespace kivo::app::text

@@ -23,7 +23,7 @@ struct BurnOptions {
   bool finalize = false;
   bool testWrite = false;
   bool noOpc = false;
-  std::int16_t importSession = 0;
+  std::int32_t importSession = 0;
   CompilationOptions compilation;
 };
 

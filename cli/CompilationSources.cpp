@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include <fmt/format.h>
+
 #include "engine/iso/TZelvoBurner.h"
 
 namespace kivo::cli {
@@ -35,10 +37,21 @@ void AddCompilationOptions(CLI::App& command, CompilationOptions& options) {
   command.add_option("SOURCE", options.sources, "Files, and directories whose contents are added")->required();
 }
 
-std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& options, std::int16_t importSession) {
+std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& options, std::int32_t importSession) {
   burner.ResetCompilation(kMaxFiles, kMaxDirectories);
   burner.ReplaceFile = options.replace;
-  if (importSession != 0) burner.ImportSession(static_cast<std::int8_t>(importSession), nullptr);
+  if (importSession != 0) {
+    // A session recorded without the import would hide every earlier file for good on a
+    // write-once disc: an import that cannot be done stops the burn.
+    const std::uint32_t sessions = burner.SessionCount();
+    if (sessions == 0) return "--import-session: the disc in the drive holds no session";
+    if (importSession != -1 && (importSession < 1 || importSession > static_cast<std::int32_t>(sessions))) {
+      return fmt::format("--import-session must be -1 (the last) or 1 to {}", sessions);
+    }
+    if (!burner.ImportSession(static_cast<std::int8_t>(importSession), nullptr)) {
+      return fmt::format("session {} could not be imported; nothing was written", importSession);
+    }
+  }
   burner.IdVolume = options.volume;
   burner.JolietFileSystem = !options.noJoliet;
   burner.ReplaceFile = options.replace;

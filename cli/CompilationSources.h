@@ -31,8 +31,9 @@ void AddCompilationOptions(CLI::App& command, CompilationOptions& options);
 // here: the burner says itself what it could not add).
 // importSession: a session of the disc carried over before the sources are added, as the
 // main window imports it (0: none), so that a source of the same name meets the imported entry
-// and, with --replace, takes it over.
+// and, with --replace, takes it over. A session the disc does not hold, or one that cannot be
+// read, is a reason: the burn must not go on without it.
 std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& options,
-                            std::int16_t importSession = 0);
+                            std::int32_t importSession = 0);
 
 }  // namespace kivo::cli

@@ -161,6 +161,28 @@ TEST_F(WindowStateTest, RefusalsComeBeforeAnythingIsWritten) {
   }
 }
 
+// A disc with a session whose import fails is not recorded over: the later session would hide
+// the earlier files for good.
+TEST_F(WindowStateTest, AFailedSessionImportStopsTheBurn) {
+  Insert("dvd+r");
+  OpenWindow();
+  ListSources();
+  {
+    BoxAnswerer answer("yes");
+    window->bBurnClick();
+    ASSERT_TRUE(WaitFor([this] { return LogHas("Upis uspešno izvršen"); })) << window->LogText().toStdString();
+  }
+  Faults([](vdrive::Faults& f) { f.mediumErrors = {{16, -1}, {17, -1}}; });
+  window->Options.SessionToImport = -1;
+  const vdrive::DriveState before = recorder->State();
+  BoxAnswerer answer("yes");
+  window->bBurnClick();
+  EXPECT_TRUE(LogHas("Uvoz prethodne sesije nije uspeo, PREKIDAM OPERACIJU ...")) << window->LogText().toStdString();
+  EXPECT_EQ(answer.answered, 0) << "the burn was offered";
+  EXPECT_EQ(window->State(), WindowState::Idle);
+  EXPECT_TRUE(*recorder->State().disc == *before.disc);
+}
+
 // Archive marks are cleared, and the disc ejected, only after a recording that put the files
 // on the disc: a test write leaves both alone.
 TEST_F(WindowStateTest, OnlyARealRecordingClearsArchiveMarksAndEjects) {

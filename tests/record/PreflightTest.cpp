@@ -88,6 +88,37 @@ TEST_F(PreflightTest, RefusesBeforeTheDiscChanges) {
   EXPECT_EQ(run.status, 0) << run.output;
 }
 
+// A new session without the earlier files would hide them for good on a write-once disc: an
+// import that cannot be done stops the burn with the disc as it was.
+TEST_F(PreflightTest, AnImportThatCannotBeDoneStopsTheBurn) {
+  Insert(MediumKind::DvdPlusR);
+  {
+    const auto blank = RunCli({"burn", "--import-session", "1", source.str()});
+    EXPECT_EQ(blank.status, 1);
+    EXPECT_NE(blank.output.find("the disc in the drive holds no session"), std::string::npos) << blank.output;
+  }
+  ASSERT_EQ(RunCli({"burn", source.str()}).status, 0);
+  struct Case {
+    const char* session;
+    const char* reason;
+  };
+  const std::vector<Case> cases = {{"256", "--import-session must be -1 (the last) or 1 to 1"},
+                                   {"257", "--import-session must be -1 (the last) or 1 to 1"},
+                                   {"2", "--import-session must be -1 (the last) or 1 to 1"},
+                                   {"-2", "--import-session must be -1 (the last) or 1 to 1"},
+                                   {"-1", "session -1 could not be imported; nothing was written"}};
+  // The earlier session's volume descriptors cannot be read.
+  Faults([](vdrive::Faults& f) { f.mediumErrors = {{16, -1}, {17, -1}}; });
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.session);
+    const vdrive::DriveState before = recorder->State();
+    const auto run = RunCli({"burn", "--import-session", c.session, source.str()});
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find(c.reason), std::string::npos) << run.output;
+    EXPECT_TRUE(*recorder->State().disc == *before.disc) << "the disc changed";
+  }
+}
+
 // A source that went away, or turned into something that is no file, after it was added: named
 // in the log, and the recording refused instead of failing with part of the data on the disc.
 TEST(UnreadableSources, AreNamedAndRefuseTheRecording) {
