@@ -40,10 +40,11 @@ void AddCompilationOptions(CLI::App& command, CompilationOptions& options) {
 std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& options, std::int32_t importSession) {
   burner.ResetCompilation(kMaxFiles, kMaxDirectories);
   burner.ReplaceFile = options.replace;
-  if (importSession != 0) {
+  // -1 asks for the last session if there is one: a blank disc has nothing to carry over.
+  const std::uint32_t sessions = importSession != 0 ? burner.SessionCount() : 0;
+  if (importSession != 0 && !(importSession == -1 && sessions == 0)) {
     // A session recorded without the import would hide every earlier file for good on a
     // write-once disc: an import that cannot be done stops the burn.
-    const std::uint32_t sessions = burner.SessionCount();
     if (sessions == 0) return "--import-session: the disc in the drive holds no session";
     if (importSession != -1 && (importSession < 1 || importSession > static_cast<std::int32_t>(sessions))) {
       return fmt::format("--import-session must be -1 (the last) or 1 to {}", sessions);

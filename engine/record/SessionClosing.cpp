@@ -26,47 +26,45 @@ bool Busy(const TSCSIDevice& device) {
 }
 
 // A CD session close that the drive refuses while busy is sent again until it takes it.
-void CloseCdSession(TSCSIDevice& device) {
+bool CloseCdSession(TSCSIDevice& device) {
   const bool immediate = ImmediateCloseFlag.load();
-  if (device.CloseTrackSession(false, immediate, false)) return;
-  if (!Busy(device)) {
-    device.CloseTrackSession(false, immediate, false);
-    return;
-  }
+  if (device.CloseTrackSession(false, immediate, false)) return true;
+  if (!Busy(device)) return device.CloseTrackSession(false, immediate, false);
   for (int attempt = 1; attempt < kBusyCloseAttempts; ++attempt) {
     platform::Sleep(kBusyClosePauseMs);
-    if (device.CloseTrackSession(false, immediate, false)) return;
-    if (!Busy(device)) return;
+    if (device.CloseTrackSession(false, immediate, false)) return true;
+    if (!Busy(device)) return false;
   }
+  return false;
 }
 
 // The three closes of a DVD-R go with IMMED: a drive still busy with the one before refuses
 // the next with "long write in progress", so each waits for the drive first.
-void CloseDvdR(TSCSIDevice& device, std::uint8_t track) {
+// The session close decides: the track closes before it are also refused by drives that closed
+// the track on their own.
+bool CloseDvdR(TSCSIDevice& device, std::uint8_t track) {
   device.CloseTrackSessionRaw(true, kCloseTrack, 0, 0, track);
   device.WaitReady(kCloseReadyBudgetMs, kCloseReadyStepMs);
   device.CloseTrackSessionRaw(true, kCloseTrack, 0, 0, static_cast<std::uint8_t>(track + 1));
   device.WaitReady(kCloseReadyBudgetMs, kCloseReadyStepMs);
-  device.CloseTrackSessionRaw(true, kCloseSession, 0, 0, static_cast<std::uint8_t>(track + 2));
+  return device.CloseTrackSessionRaw(true, kCloseSession, 0, 0, static_cast<std::uint8_t>(track + 2));
 }
 
 }  // namespace
 
-void CloseRecordedSession(TSCSIDevice& Device, std::uint16_t Kind, std::uint8_t Track, bool FinalizeDisc) {
+bool CloseRecordedSession(TSCSIDevice& Device, std::uint16_t Kind, std::uint8_t Track, bool FinalizeDisc) {
   switch (Kind) {
     case media::kDvdPlusR:
-      Device.CloseTrackSessionRaw(false, kCloseTrack, 0, 0, Track);
-      Device.CloseTrackSessionRaw(false, kCloseSession, 0, 0, kAllTracks);
-      return;
+      return Device.CloseTrackSessionRaw(false, kCloseTrack, 0, 0, Track) &&
+             Device.CloseTrackSessionRaw(false, kCloseSession, 0, 0, kAllTracks);
     case media::kDvdPlusRDl:
-      Device.CloseTrackSessionRaw(false, kCloseTrack, 0, 0, Track);
-      Device.CloseTrackSessionRaw(false, FinalizeDisc ? kFinalizeDoubleLayer : kCloseSession, 0, 0, 0);
-      return;
-    case media::kDvdR: CloseDvdR(Device, Track); return;
+      return Device.CloseTrackSessionRaw(false, kCloseTrack, 0, 0, Track) &&
+             Device.CloseTrackSessionRaw(false, FinalizeDisc ? kFinalizeDoubleLayer : kCloseSession, 0, 0, 0);
+    case media::kDvdR: return CloseDvdR(Device, Track);
     case media::kDvdRwRestricted:
-    case media::kDvdRwSequential: Device.CloseTrackSessionRaw(true, kCloseSession, 0, 0, 0); return;
-    case media::kDvdPlusRw: Device.CloseTrackSessionRaw(false, kCloseFormatted, 0, 0, kAllTracks); return;
-    default: CloseCdSession(Device); return;
+    case media::kDvdRwSequential: return Device.CloseTrackSessionRaw(true, kCloseSession, 0, 0, 0);
+    case media::kDvdPlusRw: return Device.CloseTrackSessionRaw(false, kCloseFormatted, 0, 0, kAllTracks);
+    default: return CloseCdSession(Device);
   }
 }
 

@@ -9,7 +9,9 @@ namespace kivo {
 class TSCSIDevice;
 
 // Track is the track the session's data went to. FinalizeDisc matters on DVD+R DL only, whose
-// closing function differs; on the other media the write parameters page carries it.
-void CloseRecordedSession(TSCSIDevice& Device, std::uint16_t Kind, std::uint8_t Track, bool FinalizeDisc);
+// closing function differs; on the other media the write parameters page carries it. False when
+// the drive refused the close that decides the disc's state (Device's LastErrorText says why):
+// the disc is then left open, and the recording must not count as done.
+bool CloseRecordedSession(TSCSIDevice& Device, std::uint16_t Kind, std::uint8_t Track, bool FinalizeDisc);
 
 }  // namespace kivo

@@ -27,6 +27,10 @@ inline constexpr std::string_view kDvdRwPreparationTimedOut =
     "DVD-RW FORMAT DID NOT FINISH WITHIN %d MINUTES";
 inline constexpr std::string_view kDvdPlusRwFormatTimedOut =
     "DVD+RW FORMAT DID NOT FINISH WITHIN %d MINUTES";
+// The drive refused to write out its buffer, or to close what was written: the disc is not
+// what a finished recording leaves, whatever the writes before said.
+inline constexpr std::string_view kSyncFailed = "SYNCHRONIZE CACHE FAILED [%s]";
+inline constexpr std::string_view kCloseFailed = "CLOSING THE SESSION FAILED [%s]";
 inline constexpr std::string_view kFlushTimedOut =
     "DRIVE DID NOT FINISH WRITING ITS CACHE WITHIN %d MINUTES";
 

@@ -269,8 +269,10 @@ void TThWrite::End() {
   if (burner_.OnFinalizingTrack) burner_.OnFinalizingTrack(&burner_);
   if (FlushesInBackground(kind_)) {
     FlushInBackground();
-  } else if (!burner_.SynchronizeCache(kSyncTimeoutMs, false)) {
-    burner_.SynchronizeCache(kSyncTimeoutMs, true);
+  } else if (!burner_.SynchronizeCache(kSyncTimeoutMs, false) && !burner_.SynchronizeCache(kSyncTimeoutMs, true) &&
+             cache_.Status().empty()) {
+    // Data the drive never wrote from its buffer is not on the disc.
+    cache_.SetStatus(fmt::sprintf(recordtext::kSyncFailed, burner_.LastErrorText));
   }
   burner_.DeviceBufferSize = 0;
   burner_.DeviceFreeBufferSize = 0;
@@ -281,7 +283,9 @@ void TThWrite::End() {
     if (kind_ != media::kDvdR) {
       burner_.SetWriteParameters(burner_.TestWrite, burner_.UnderrunProtection, burner_.FinalizeDisc, kind_);
     }
-    CloseRecordedSession(burner_, kind_, setup_.Track, burner_.FinalizeDisc);
+    if (!CloseRecordedSession(burner_, kind_, setup_.Track, burner_.FinalizeDisc)) {
+      cache_.SetStatus(fmt::sprintf(recordtext::kCloseFailed, burner_.LastErrorText));
+    }
   }
   burner_.WaitReady(kFinalReadyBudgetMs, kFinalReadyStepMs);
   if (kind_ != media::kDvdRam) burner_.ReadBufferCapacity(length, free);

@@ -1,5 +1,6 @@
-// Recordings that cannot succeed are refused before the first command that changes the disc:
-// the disc afterwards is exactly the disc before, and the command fails with the reason.
+// A recording never reports success for a disc it did not finish: whatever can refuse it does
+// so before the first command that changes the disc (the disc afterwards is exactly the disc
+// before), and a drive that fails at the end fails the command with its reason.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -116,6 +117,32 @@ TEST_F(PreflightTest, AnImportThatCannotBeDoneStopsTheBurn) {
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_NE(run.output.find(c.reason), std::string::npos) << run.output;
     EXPECT_TRUE(*recorder->State().disc == *before.disc) << "the disc changed";
+  }
+}
+
+// A drive that refuses to write out its buffer or to close what was written leaves a disc that
+// is not what a finished recording leaves: the burn fails with the drive's reason.
+TEST_F(PreflightTest, AFailedSyncOrCloseFailsTheBurn) {
+  struct Case {
+    MediumKind kind;
+    std::uint8_t opcode;
+    const char* reason;
+  };
+  const vdrive::SenseCode writeError{0x03, 0x0C, 0x00};  // MEDIUM ERROR, WRITE ERROR
+  for (const Case& c : {Case{MediumKind::CdR, 0x35, "SYNCHRONIZE CACHE FAILED ["},
+                        Case{MediumKind::DvdPlusR, 0x35, "SYNCHRONIZE CACHE FAILED ["},
+                        Case{MediumKind::CdR, 0x5B, "CLOSING THE SESSION FAILED ["},
+                        Case{MediumKind::CdRw, 0x5B, "CLOSING THE SESSION FAILED ["},
+                        Case{MediumKind::DvdR, 0x5B, "CLOSING THE SESSION FAILED ["},
+                        Case{MediumKind::DvdPlusR, 0x5B, "CLOSING THE SESSION FAILED ["},
+                        Case{MediumKind::DvdPlusRw, 0x5B, "CLOSING THE SESSION FAILED ["}}) {
+    SCOPED_TRACE(std::string(vdrive::Info(c.kind).name) + (c.opcode == 0x35 ? " sync" : " close"));
+    Insert(c.kind);
+    Faults([&](vdrive::Faults& f) { f.commands = {{c.opcode, vdrive::CommandFault::Kind::Sense, writeError, -1}}; });
+    const auto run = RunCli({"burn", source.str()});
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find(c.reason), std::string::npos) << run.output;
+    Faults([](vdrive::Faults& f) { f = {}; });
   }
 }
 
