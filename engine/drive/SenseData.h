@@ -7,11 +7,15 @@
 
 namespace kivo::sensedata {
 
+inline constexpr int kSenseKey = 2;  // low four bits
 inline constexpr int kAdditionalLength = 7;
 inline constexpr int kAsc = 12;
 inline constexpr int kAscq = 13;
 
 inline constexpr std::uint8_t kAscNotReady = 0x04;  // logical unit not ready: formatting, long write
+inline constexpr std::uint8_t kAscqBecomingReady = 0x01;
+inline constexpr std::uint8_t kAscqFormatInProgress = 0x04;
+inline constexpr std::uint8_t kAscqOperationInProgress = 0x07;
 inline constexpr std::uint8_t kAscqLongWrite = 0x08;
 inline constexpr std::uint8_t kAscIncompatibleMedium = 0x30;
 

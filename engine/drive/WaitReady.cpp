@@ -55,7 +55,8 @@ bool TSCSIDevice::WaitReady(long Total, long Step) {
   // the drive reports once (a unit attention) costs no sleep.
   for (;;) {
     sense.fill(0);
-    RequestSense(sense, sensedata::kRequestedLength);
+    // A drive that cannot even answer REQUEST SENSE is not ready, whatever the empty reply says.
+    if (!RequestSense(sense, sensedata::kRequestedLength)) sense[sensedata::kAsc] = sensedata::kAscNotReady;
     remaining -= Step;
     if (remaining < 0) return false;
     const std::uint8_t asc = sensedata::RequestedAsc(sense);

@@ -56,6 +56,8 @@ const std::vector<Case> kCases = {
     {"a condition other than not ready is asked again", false, 0, 60000, 1000,
      {kGood}, {kNotReady, kGood}, {SenseData(0x70, 0x28), SenseData(0x70, 0)}, true,
      {kDiscInfo, kTur, kTur, kSense, kSense}},
+    {"a REQUEST SENSE that fails is no answer that the drive is ready", false, 6, 3000, 1000,
+     {}, {kGood}, {kNotReady}, false, {kTur, kTur, kSense, kSense, kSense}},
     {"a slow drive is first asked with TEST UNIT READY", true, 0, 60000, 1000,
      {kGood}, {kNotReady, kGood}, {}, true, {kTur, kTur, kDiscInfo, kTur}},
     {"a slow drive's pauses spend the budget first", true, 0, 2000, 1000,

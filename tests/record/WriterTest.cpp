@@ -250,8 +250,17 @@ TEST_F(WriterTest, RetriesABusyDriveAndReportsOtherRefusals) {
     std::string error;  // the start of OnWriteDone's error
   };
   using Kind = vdrive::CommandFault::Kind;
-  for (const Case& c : {Case{{kWrite10, Kind::Busy, {}, 3}, ""}, Case{{kWrite10, Kind::NotReady, {}, 3}, ""},
-                        Case{{kWrite10, Kind::Sense, {0x03, 0x0C, 0x00}, 1}, "WRITER ERROR ["}}) {
+  // Busy is what MMC calls busy: BUSY status, or NOT READY while the drive becomes ready, formats,
+  // finishes an operation or writes out a long write. Anything else would fail again.
+  for (const Case& c : {Case{{kWrite10, Kind::Busy, {}, 3}, ""},
+                        Case{{kWrite10, Kind::Sense, {0x02, 0x04, 0x08}, 3}, ""},
+                        Case{{kWrite10, Kind::Sense, {0x02, 0x04, 0x07}, 3}, ""},
+                        Case{{kWrite10, Kind::Sense, {0x02, 0x04, 0x04}, 3}, ""},
+                        Case{{kWrite10, Kind::Sense, {0x02, 0x04, 0x01}, 3}, ""},
+                        Case{{kWrite10, Kind::NotReady, {}, 1}, "WRITER ERROR ["},
+                        Case{{kWrite10, Kind::Sense, {0x00, 0x00, 0x00}, 1}, "WRITER ERROR ["},
+                        Case{{kWrite10, Kind::Sense, {0x03, 0x0C, 0x00}, 1}, "WRITER ERROR ["},
+                        Case{{kWrite10, Kind::Sense, {0x04, 0x08, 0x03}, 1}, "WRITER ERROR ["}}) {
     SCOPED_TRACE(static_cast<int>(c.fault.kind));
     Insert(MediumKind::CdR);
     Compile({10000});
