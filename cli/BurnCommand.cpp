@@ -61,7 +61,9 @@ int Burn(const BurnOptions& options) {
   burner->PerformOPC = !options.noOpc;
   burner->SetWriteSpeed(speed);
 
-  if (const std::string error = FillCompilation(*burner, options.compilation, options.importSession); !error.empty()) {
+  int leftOut = 0;
+  if (const std::string error = FillCompilation(*burner, options.compilation, options.importSession, &leftOut);
+      !error.empty()) {
     return Fail(error);
   }
   burner->PrepareLayout(false, nullptr);
@@ -71,7 +73,7 @@ int Burn(const BurnOptions& options) {
   burner->RecordCompilation();
   const std::string error = wait.Wait(true);
   if (!error.empty()) return Fail(error);
-  return 0;
+  return ReportLeftOut("burn", leftOut);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "cli/CompilationSources.h"
 
 #include <filesystem>
+#include <iostream>
 
 #include <fmt/format.h>
 
@@ -37,7 +38,8 @@ void AddCompilationOptions(CLI::App& command, CompilationOptions& options) {
   command.add_option("SOURCE", options.sources, "Files, and directories whose contents are added")->required();
 }
 
-std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& options, std::int32_t importSession) {
+std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& options, std::int32_t importSession,
+                            int* leftOut) {
   burner.ResetCompilation(kMaxFiles, kMaxDirectories);
   burner.ReplaceFile = options.replace;
   // -1 asks for the last session if there is one: a blank disc has nothing to carry over.
@@ -64,6 +66,30 @@ std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& opti
     burner.Bootable = true;
     burner.BootImage = options.bootImage;
   }
+  // The burner names every source it cannot add in a message of type 4.
+  constexpr std::uint8_t kAddingFailure = 4;
+  int refused = 0;
+  const TOnDebugMsg report = burner.OnDebugMessage;
+  burner.OnDebugMessage = [&refused, &report](TSCSIDevice* sender, const std::string& message, std::uint8_t type) {
+    if (type == kAddingFailure) ++refused;
+    if (report) report(sender, message, type);
+  };
+  // A name too long for a Joliet record arrives already skipped, and the burner says nothing of
+  // it: it is named here.
+  burner.OnAddFile = [&refused](TZelvoBurner*, const std::string& fullPath, std::string&, std::string&, TDateTime&,
+                                std::int32_t, std::int64_t, bool& skip) {
+    if (!skip) return;
+    ++refused;
+    std::cerr << "left out, its name is too long for the disc: " << fullPath << '\n';
+  };
+  struct Restore {
+    TZelvoBurner& burner;
+    const TOnDebugMsg& report;
+    ~Restore() {
+      burner.OnDebugMessage = report;
+      burner.OnAddFile = nullptr;
+    }
+  } restore{burner, report};
   const bool keepPath = options.keepPath != "none";
   burner.KeepLastFolderOnly = options.keepPath == "last";
 
@@ -80,7 +106,15 @@ std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& opti
     }
   }
   burner.RemoveEmptyDirectories();
+  if (leftOut != nullptr) *leftOut = refused;
   return {};
+}
+
+int ReportLeftOut(const std::string& command, int leftOut) {
+  if (leftOut == 0) return 0;
+  std::cerr << "kivoardel-cli " << command << ": done, but " << leftOut
+            << (leftOut == 1 ? " source was" : " sources were") << " left out (named above)\n";
+  return kExitSourcesLeftOut;
 }
 
 }  // namespace kivo::cli

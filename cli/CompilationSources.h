@@ -33,7 +33,14 @@ void AddCompilationOptions(CLI::App& command, CompilationOptions& options);
 // main window imports it (0: none), so that a source of the same name meets the imported entry
 // and, with --replace, takes it over. A session the disc does not hold, or one that cannot be
 // read, is a reason: the burn must not go on without it.
+// leftOut, when given, counts the sources the burner reported it could not add (each named in
+// its own message).
 std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& options,
-                            std::int32_t importSession = 0);
+                            std::int32_t importSession = 0, int* leftOut = nullptr);
+
+// The exit status of a command that recorded or saved everything it could, but left sources out.
+inline constexpr int kExitSourcesLeftOut = 2;
+// The line that says so, and the status.
+int ReportLeftOut(const std::string& command, int leftOut);
 
 }  // namespace kivo::cli

@@ -31,19 +31,22 @@ int MakeImage(const MkisoOptions& options) {
   burner.OnDebugMessage = [](TSCSIDevice*, const std::string& message, std::uint8_t) {
     std::cerr << message << '\n';
   };
-  if (const std::string error = FillCompilation(burner, options.compilation); !error.empty()) return Fail(error);
+  int leftOut = 0;
+  if (const std::string error = FillCompilation(burner, options.compilation, 0, &leftOut); !error.empty()) {
+    return Fail(error);
+  }
 
   if (!options.streamed) {
     std::string writeError;
     burner.OnWriteDone = [&writeError](TZelvoBurner*, const std::string& error) { writeError = error; };
     if (burner.SaveISO(options.output, true) != 1 || !writeError.empty()) return Fail(writeError);
-    return 0;
+    return ReportLeftOut("mkiso", leftOut);
   }
   WriteDoneWait wait(burner);
   // A refusal to start has been logged already and raises no OnWriteDone to wait for.
   if (burner.SaveISO(options.output, false) != -1) return 1;
   if (const std::string error = wait.Wait(true); !error.empty()) return Fail(error);
-  return 0;
+  return ReportLeftOut("mkiso", leftOut);
 }
 
 }  // namespace

@@ -38,6 +38,20 @@ class MkisoCommandTest : public ::testing::Test {
   std::string image = tmp / "out.iso";
 };
 
+// A source the burner cannot take is named, and the command says so in its exit status: the
+// image holds everything else.
+TEST_F(MkisoCommandTest, SourcesLeftOutGiveTheirOwnExitStatus) {
+  const std::string longName(120, 'n');
+  std::ofstream(tmp / ("src/in/" + longName + ".txt")) << "long";
+  const CommandResult made = RunCli({"mkiso", "-o", image, tmp / "src"});
+  EXPECT_EQ(made.status, 2) << made.output;
+  EXPECT_NE(made.output.find(longName), std::string::npos) << made.output;
+  EXPECT_NE(made.output.find("kivoardel-cli mkiso: done, but 1 source was left out (named above)"), std::string::npos)
+      << made.output;
+  const std::vector<std::string> paths = JolietPaths();
+  EXPECT_NE(std::find(paths.begin(), paths.end(), "in/b.txt"), paths.end());
+}
+
 TEST_F(MkisoCommandTest, KeepPathPlacesTheSources) {
   // The source path as the compilation keeps it: "/tmp/kivo-platform-X/src" without its first "/".
   const std::string kept = (fs::path(tmp.str()) / "src").relative_path().string();
