@@ -179,7 +179,7 @@ void TkivoArdelGL::BuildCaption(QWidget* parent) {
   auto* row = new QHBoxLayout(CaptionPanel);
   row->setContentsMargins(6, 0, 2, 0);
   row->setSpacing(1);
-  CaptionLabel = new QLabel(Q(text::kCaption), CaptionPanel);
+  CaptionLabel = new QLabel(Q(text::kAppTitle), CaptionPanel);
   CaptionLabel->setObjectName("CaptionLabel");
   row->addWidget(CaptionLabel);
   row->addStretch(1);
@@ -381,7 +381,9 @@ void TkivoArdelGL::showEvent(QShowEvent* event) {
 }
 
 void TkivoArdelGL::FormShow() {
-  Log(std::string(text::kStartLine) + U(windowTitle() == Q(text::kAppTitle) ? QString() : windowTitle()));
+  // The form's own caption is empty by design (the caption bar shows the title), so the first
+  // line is the marker alone.
+  Log(std::string(text::kStartLine));
   transport_ = zelvob_->InitializeTransport(true, setup_.aspiLibrary);
   if (!zelvob_->ASPIInitialized()) {
     ApplyState();

@@ -8,11 +8,9 @@ namespace kivo::app::text {
 
 // Program and window.
 inline constexpr std::string_view kAppTitle = "Kivo Ardel";
-inline constexpr std::string_view kCaption = "Kivo Ardel";
 inline constexpr std::string_view kCloseHint = "Zatvori";
 inline constexpr std::string_view kMaximiseHint = "Uvećaj / vrati";
 inline constexpr std::string_view kMinimiseHint = "Umanji";
-inline constexpr std::string_view kHelpLine = "Kliknite F1 za više pomoći.";
 
 // Header pictures.
 inline constexpr std::string_view kKivoTirelHint = "Kivo Tirel (ukoliko je instaliran)";

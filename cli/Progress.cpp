@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <iterator>
 #include <iostream>
 #include <thread>
 
@@ -23,7 +24,9 @@ constexpr double kMegabyte = 1048576.0;
 constexpr std::int64_t kSector = 2048;
 
 std::atomic<bool> interruptPending{false};
-struct sigaction previousAction;
+// Ctrl-C, a terminal that closes and a plain kill all end a burn the same clean way.
+constexpr int kAbortingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction previousActions[std::size(kAbortingSignals)];
 
 extern "C" void OnInterrupt(int) { interruptPending.store(true); }
 
@@ -44,10 +47,12 @@ InterruptGuard::InterruptGuard() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, &previousAction);
+  for (std::size_t i = 0; i < std::size(kAbortingSignals); ++i) sigaction(kAbortingSignals[i], &action, &previousActions[i]);
 }
 
-InterruptGuard::~InterruptGuard() { sigaction(SIGINT, &previousAction, nullptr); }
+InterruptGuard::~InterruptGuard() {
+  for (std::size_t i = 0; i < std::size(kAbortingSignals); ++i) sigaction(kAbortingSignals[i], &previousActions[i], nullptr);
+}
 
 bool InterruptGuard::TakeInterrupt() { return interruptPending.exchange(false); }
 

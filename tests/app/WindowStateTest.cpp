@@ -13,6 +13,7 @@
 
 #include "app/CompilationList.h"
 #include "app/Speeds.h"
+#include "app/VirtualRecorderMenu.h"
 #include "engine/iso/TZelvoBurner.h"
 #include "engine/platform/ArchiveMark.h"
 #include "engine/platform/Threads.h"
@@ -209,6 +210,36 @@ TEST_F(WindowStateTest, OnlyARealRecordingClearsArchiveMarksAndEjects) {
     EXPECT_EQ(recorder->State().trayOpen, !testWrite);
     window.reset();
   }
+}
+
+// With the virtual recorder selected, a user without a drive loads and takes out media and
+// exports the disc from the window.
+TEST_F(WindowStateTest, TheVirtualRecorderMenuWorksOnTheRecordersFolder) {
+  Insert("cd-r");
+  OpenWindow();
+  auto* menu = Control<VirtualRecorderMenu>("VirtualRecorderMenu");
+  ASSERT_NE(menu, nullptr);
+  EXPECT_TRUE(menu->isVisible());
+  const auto trigger = [this](const char* name) {
+    auto* action = window->findChild<QAction*>(name);
+    ASSERT_NE(action, nullptr) << name;
+    action->trigger();
+  };
+  trigger("VirtualInsert_dvd-ram");
+  ASSERT_TRUE(recorder->State().disc);
+  EXPECT_EQ(recorder->State().disc->kind, vdrive::MediumKind::DvdRam);
+  trigger("VirtualEject");
+  EXPECT_TRUE(recorder->State().trayOpen);
+
+  trigger("VirtualInsert_dvd+r");
+  ListSources();
+  BoxAnswerer answer("yes");
+  window->bBurnClick();
+  ASSERT_TRUE(WaitFor([this] { return LogHas("Upis uspešno izvršen"); })) << window->LogText().toStdString();
+  const std::string image = tmp / "exported.iso";
+  ASSERT_TRUE(menu->Export(image));
+  EXPECT_TRUE(window->LogText().contains(QString::fromStdString("Disk je izvezen u " + image))) << window->LogText().toStdString();
+  kivo::testing::ExpectSevenZipReads(image, {{"a.txt", kivo::testing::Content("a", 5000)}}, tmp.str());
 }
 
 TEST_F(WindowStateTest, ControlsCarryTheirCaptionsAndHints) {

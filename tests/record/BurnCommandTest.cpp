@@ -67,15 +67,19 @@ TEST_F(BurnCommandTest, RecordsWhatMkisoSaves) {
   }
 }
 
-TEST_F(BurnCommandTest, CtrlCEndsTheBurnCleanly) {
-  Insert(vdrive::MediumKind::DvdPlusR);
-  // Every write is refused as busy, so the burn is still retrying when Ctrl-C comes: the pauses
-  // between retries keep their real length here.
-  Faults([](vdrive::Faults& f) { f.commands = {{0x2A, vdrive::CommandFault::Kind::Busy, {}, -1}}; });
-  const auto burn = RunCli({"burn", source.str()}, "KIVO_WAIT_SCALE=1 timeout -s INT --preserve-status 3");
-  EXPECT_EQ(burn.status, 1) << burn.output;
-  EXPECT_NE(burn.output.find("kivoardel-cli burn: OPERATION ABORTED BY USER"), std::string::npos) << burn.output;
-  EXPECT_EQ(recorder->State().disc->closedSessions, 0u);
+TEST_F(BurnCommandTest, CtrlCTermAndHangUpEndTheBurnCleanly) {
+  for (const char* signal : {"INT", "TERM", "HUP"}) {
+    SCOPED_TRACE(signal);
+    Insert(vdrive::MediumKind::DvdPlusR);
+    // Every write is refused as busy, so the burn is still retrying when the signal comes: the
+    // pauses between retries keep their real length here.
+    Faults([](vdrive::Faults& f) { f.commands = {{0x2A, vdrive::CommandFault::Kind::Busy, {}, -1}}; });
+    const auto burn =
+        RunCli({"burn", source.str()}, std::string("KIVO_WAIT_SCALE=1 timeout -s ") + signal + " --preserve-status 3");
+    EXPECT_EQ(burn.status, 1) << burn.output;
+    EXPECT_NE(burn.output.find("kivoardel-cli burn: OPERATION ABORTED BY USER"), std::string::npos) << burn.output;
+    EXPECT_EQ(recorder->State().disc->closedSessions, 0u);
+  }
 }
 
 }  // namespace
