@@ -392,6 +392,7 @@ void TkivoArdelGL::FormShow() {
     KeepPath keepPath = KeepPathState();
     ReadConfiguration(config_, Options, keepPath, *zelvob_);
     SetKeepPathState(keepPath);
+    if (!config_.error().empty()) Log(config_.error());
     Inform(this, Q(text::kNoTransportPrefix) + DocumentationUrl() + Q(text::kNoTransportSuffix));
     return;
   }
@@ -403,6 +404,8 @@ void TkivoArdelGL::FormShow() {
   KeepPath keepPath = KeepPathState();
   ReadConfiguration(config_, Options, keepPath, *zelvob_);
   SetKeepPathState(keepPath);
+  // A settings file that exists but cannot be read leaves the defaults in force: say so.
+  if (!config_.error().empty()) Log(config_.error());
   Log(std::string(text::kBlankLine));
   SetCloseAfterCommand(true);
   ApplyState();

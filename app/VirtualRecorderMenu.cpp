@@ -48,46 +48,32 @@ void VirtualRecorderMenu::SetDrive(const std::string& deviceLine) {
   setVisible(deviceLine.find(vdrive::text::kInquiryProduct) != std::string::npos);
 }
 
-std::string VirtualRecorderMenu::Folder() {
+bool VirtualRecorderMenu::OnRecorder(const std::function<bool(vdrive::VirtualRecorder&, std::string&)>& action) {
   std::string error;
-  std::string folder = vdrive::DefaultStateFolder(error);
-  if (folder.empty()) emit message(Q(text::kVirtualFailed) + Q(error));
-  return folder;
+  const std::string folder = vdrive::DefaultStateFolder(error);
+  if (!folder.empty()) {
+    vdrive::VirtualRecorder recorder(folder);
+    if (action(recorder, error)) return true;
+  }
+  emit message(Q(text::kVirtualFailed) + Q(error));
+  return false;
 }
 
 bool VirtualRecorderMenu::Insert(const std::string& kind) {
-  const std::string folder = Folder();
   const auto medium = vdrive::KindFromName(kind);
-  if (folder.empty() || !medium) return false;
-  vdrive::VirtualRecorder recorder(folder);
-  std::string error;
-  if (!recorder.Insert(*medium, error)) {
-    emit message(Q(text::kVirtualFailed) + Q(error));
-    return false;
-  }
-  return true;
+  if (!medium) return false;  // the menu offers only the recorder's own kinds
+  return OnRecorder([&](vdrive::VirtualRecorder& recorder, std::string& error) { return recorder.Insert(*medium, error); });
 }
 
 bool VirtualRecorderMenu::Eject() {
-  const std::string folder = Folder();
-  if (folder.empty()) return false;
-  vdrive::VirtualRecorder recorder(folder);
-  std::string error;
-  if (!recorder.Eject(error)) {
-    emit message(Q(text::kVirtualFailed) + Q(error));
-    return false;
-  }
-  return true;
+  return OnRecorder([](vdrive::VirtualRecorder& recorder, std::string& error) { return recorder.Eject(error); });
 }
 
 bool VirtualRecorderMenu::Export(const std::string& imagePath) {
-  const std::string folder = Folder();
-  if (folder.empty()) return false;
-  vdrive::VirtualRecorder recorder(folder);
-  std::string error;
   std::uint32_t blocks = 0;
-  if (!recorder.Export(imagePath, blocks, error)) {
-    emit message(Q(text::kVirtualFailed) + Q(error));
+  if (!OnRecorder([&](vdrive::VirtualRecorder& recorder, std::string& error) {
+        return recorder.Export(imagePath, blocks, error);
+      })) {
     return false;
   }
   emit message(Q(fmt::sprintf(std::string(text::kVirtualExported), imagePath, blocks)));

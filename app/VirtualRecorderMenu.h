@@ -3,9 +3,14 @@
 // recorder's own state folder, as its control tool does, never through the engine.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <QToolButton>
+
+namespace kivo::vdrive {
+class VirtualRecorder;
+}
 
 namespace kivo::app {
 
@@ -24,7 +29,8 @@ class VirtualRecorderMenu : public QToolButton {
   void message(const QString& line);
 
  private:
-  std::string Folder();
+  // Runs action on the recorder of the state folder; a failure reaches the log.
+  bool OnRecorder(const std::function<bool(vdrive::VirtualRecorder&, std::string&)>& action);
 };
 
 }  // namespace kivo::app
