@@ -118,6 +118,15 @@ int LocatePage(const std::vector<std::uint8_t>& reply) {
   return kOffsetWhenNoneMatches;
 }
 
+// The MODE SELECT list for a page found at offset in the drive's reply.
+std::vector<std::uint8_t> ParameterList(const std::uint8_t* page, int offset) {
+  std::vector<std::uint8_t> list(kParameterListLength, 0);
+  const std::size_t copied = std::min<std::size_t>(static_cast<std::size_t>(kCopiedPageBytesBase - offset),
+                                                   kParameterListLength - kModeHeaderLength);
+  std::copy_n(page, copied, list.begin() + kModeHeaderLength);
+  return list;
+}
+
 // Holds FinalizeDisc at a value for a scope and gives the old one back on every way out.
 class FinalizeDiscOverride {
  public:
@@ -159,11 +168,16 @@ bool TSCSIDevice::SetWriteParameters(bool TestWrite, bool Underrun, bool Finaliz
   put32(page + kPacketSize, UsesFixedPackets(Kind) ? kDvdPacketSize : 0);
   put16(page + kAudioPauseLength, kAudioPause);
 
-  std::vector<std::uint8_t> list(kParameterListLength, 0);
-  const std::size_t copied = std::min<std::size_t>(static_cast<std::size_t>(kCopiedPageBytesBase - offset),
-                                                   kParameterListLength - kModeHeaderLength);
-  std::copy_n(WriteParametersPage.begin(), copied, list.begin() + kModeHeaderLength);
-  return ModeSelect(list);
+  return ModeSelect(ParameterList(page, offset));
+}
+
+bool TSCSIDevice::SelectNoNextSession() {
+  std::vector<std::uint8_t> reply(kModeSenseLength, 0);
+  if (!ModeSense(kWriteParametersPageCode, reply, false, kModeSenseLength, kModeSenseLength - 1)) return false;
+  const int offset = LocatePage(reply);
+  std::uint8_t* page = reply.data() + offset;
+  page[kTrackModeByte] = static_cast<std::uint8_t>(page[kTrackModeByte] & ~kMultiSession);
+  return ModeSelect(ParameterList(page, offset));
 }
 
 bool TSCSIDevice::SetNewSessionWriteParameters(bool TestWrite, std::uint16_t Kind) {

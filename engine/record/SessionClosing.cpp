@@ -12,6 +12,7 @@ namespace {
 constexpr std::uint8_t kCloseTrack = 1;
 constexpr std::uint8_t kCloseSession = 2;
 constexpr std::uint8_t kCloseFormatted = 3;  // DVD+RW: end of the formatted area
+constexpr std::uint8_t kFinalizeDisc = 5;
 constexpr std::uint8_t kFinalizeDoubleLayer = 6;
 constexpr std::uint8_t kAllTracks = 0xFF;
 
@@ -42,11 +43,13 @@ bool CloseCdSession(TSCSIDevice& device) {
 // the next with "long write in progress", so each waits for the drive first.
 // The session close decides: the track closes before it are also refused by drives that closed
 // the track on their own.
-bool CloseDvdR(TSCSIDevice& device, std::uint8_t track) {
+// A DVD-R session close finalises the disc when the write parameters ask for no next session.
+bool CloseDvdR(TSCSIDevice& device, std::uint8_t track, bool finalizeDisc) {
   device.CloseTrackSessionRaw(true, kCloseTrack, 0, 0, track);
   device.WaitReady(kCloseReadyBudgetMs, kCloseReadyStepMs);
   device.CloseTrackSessionRaw(true, kCloseTrack, 0, 0, static_cast<std::uint8_t>(track + 1));
   device.WaitReady(kCloseReadyBudgetMs, kCloseReadyStepMs);
+  if (finalizeDisc && !device.SelectNoNextSession()) return false;
   return device.CloseTrackSessionRaw(true, kCloseSession, 0, 0, static_cast<std::uint8_t>(track + 2));
 }
 
@@ -55,12 +58,13 @@ bool CloseDvdR(TSCSIDevice& device, std::uint8_t track) {
 bool CloseRecordedSession(TSCSIDevice& Device, std::uint16_t Kind, std::uint8_t Track, bool FinalizeDisc) {
   switch (Kind) {
     case media::kDvdPlusR:
+      // A DVD+R session close always leaves the disc appendable; finalising is a close of its own.
       return Device.CloseTrackSessionRaw(false, kCloseTrack, 0, 0, Track) &&
-             Device.CloseTrackSessionRaw(false, kCloseSession, 0, 0, kAllTracks);
+             Device.CloseTrackSessionRaw(false, FinalizeDisc ? kFinalizeDisc : kCloseSession, 0, 0, kAllTracks);
     case media::kDvdPlusRDl:
       return Device.CloseTrackSessionRaw(false, kCloseTrack, 0, 0, Track) &&
              Device.CloseTrackSessionRaw(false, FinalizeDisc ? kFinalizeDoubleLayer : kCloseSession, 0, 0, 0);
-    case media::kDvdR: return CloseDvdR(Device, Track);
+    case media::kDvdR: return CloseDvdR(Device, Track, FinalizeDisc);
     case media::kDvdRwRestricted:
     case media::kDvdRwSequential: return Device.CloseTrackSessionRaw(true, kCloseSession, 0, 0, 0);
     case media::kDvdPlusRw: return Device.CloseTrackSessionRaw(false, kCloseFormatted, 0, 0, kAllTracks);

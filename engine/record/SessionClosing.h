@@ -8,8 +8,9 @@ namespace kivo {
 
 class TSCSIDevice;
 
-// Track is the track the session's data went to. FinalizeDisc matters on DVD+R DL only, whose
-// closing function differs; on the other media the write parameters page carries it. False when
+// Track is the track the session's data went to. FinalizeDisc closes the disc: DVD+R and DVD+R
+// DL by a closing function of their own, DVD-R by the write parameters page sent before its
+// session close, CD by the page the recording was written with. False when
 // the drive refused the close that decides the disc's state (Device's LastErrorText says why):
 // the disc is then left open, and the recording must not count as done.
 bool CloseRecordedSession(TSCSIDevice& Device, std::uint16_t Kind, std::uint8_t Track, bool FinalizeDisc);

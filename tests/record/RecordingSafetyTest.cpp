@@ -146,6 +146,22 @@ TEST_F(PreflightTest, AFailedSyncOrCloseFailsTheBurn) {
   }
 }
 
+// --finalize closes every write-once disc, whatever its kind's way of closing; without it the
+// disc stays appendable.
+TEST_F(PreflightTest, FinalizeClosesEveryWriteOnceDisc) {
+  for (MediumKind kind : {MediumKind::CdR, MediumKind::CdRw, MediumKind::DvdR, MediumKind::DvdPlusR, MediumKind::DvdPlusRDl}) {
+    for (bool finalize : {true, false}) {
+      SCOPED_TRACE(std::string(vdrive::Info(kind).name) + (finalize ? " --finalize" : ""));
+      Insert(kind);
+      std::vector<std::string> arguments = {"burn", source.str()};
+      if (finalize) arguments.insert(arguments.begin() + 1, "--finalize");
+      const auto run = RunCli(arguments);
+      ASSERT_EQ(run.status, 0) << run.output;
+      EXPECT_EQ(recorder->State().disc->finalized, finalize);
+    }
+  }
+}
+
 // A source that went away, or turned into something that is no file, after it was added: named
 // in the log, and the recording refused instead of failing with part of the data on the disc.
 TEST(UnreadableSources, AreNamedAndRefuseTheRecording) {
