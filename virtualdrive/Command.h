@@ -20,6 +20,7 @@ struct DriveContext {
   bool stateChanged = false;   // the state must be saved
   bool faultsChanged = false;  // a fault was used up
   bool sectorsCleared = false; // the medium's data was forgotten (blank, format)
+  bool killSender = false;     // a kill fault: the sending process ends once the faults are saved
 };
 
 struct Command {

@@ -2,7 +2,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "virtualdrive/Sense.h"
 
 namespace kivo::vdrive {
 namespace {
@@ -12,6 +11,7 @@ const char* KindName(CommandFault::Kind kind) {
     case CommandFault::Kind::Busy: return "busy";
     case CommandFault::Kind::NotReady: return "notready";
     case CommandFault::Kind::Sense: return "sense";
+    case CommandFault::Kind::Kill: return "kill";
   }
   return "busy";
 }
@@ -22,17 +22,17 @@ void Use(int& count) {
 
 }  // namespace
 
-std::optional<ScsiResult> Faults::TakeCommandFault(std::uint8_t opcode) {
+std::optional<CommandFault> Faults::TakeCommandFault(std::uint8_t opcode) {
   for (auto it = commands.begin(); it != commands.end(); ++it) {
     if (it->opcode != opcode || it->count == 0) continue;
+    if (it->skip > 0) {
+      --it->skip;
+      return std::nullopt;
+    }
     const CommandFault fault = *it;
     Use(it->count);
     if (it->count == 0) commands.erase(it);
-    switch (fault.kind) {
-      case CommandFault::Kind::Busy: return ScsiResult::Busy();
-      case CommandFault::Kind::NotReady: return ScsiResult::Check(sense::kNotReady);
-      case CommandFault::Kind::Sense: return ScsiResult::Check(fault.code);
-    }
+    return fault;
   }
   return std::nullopt;
 }
@@ -53,6 +53,7 @@ nlohmann::json FaultsToJson(const Faults& faults) {
   auto& commands = j["commands"] = nlohmann::json::array();
   for (const auto& f : faults.commands) {
     nlohmann::json c{{"opcode", f.opcode}, {"kind", KindName(f.kind)}, {"count", f.count}};
+    if (f.skip > 0) c["skip"] = f.skip;
     if (f.kind == CommandFault::Kind::Sense) {
       c["key"] = f.code.key;
       c["asc"] = f.code.asc;
@@ -82,6 +83,8 @@ bool FaultsFromJson(const nlohmann::json& j, Faults& faults, std::string& error)
         f.kind = CommandFault::Kind::Busy;
       } else if (kind == "notready") {
         f.kind = CommandFault::Kind::NotReady;
+      } else if (kind == "kill") {
+        f.kind = CommandFault::Kind::Kill;
       } else if (kind == "sense") {
         f.kind = CommandFault::Kind::Sense;
         f.code = {c.at("key").get<std::uint8_t>(), c.at("asc").get<std::uint8_t>(),
@@ -90,6 +93,7 @@ bool FaultsFromJson(const nlohmann::json& j, Faults& faults, std::string& error)
         throw std::runtime_error("unknown fault kind \"" + kind + "\"");
       }
       f.count = c.value("count", 1);
+      f.skip = c.value("skip", 0);
       result.commands.push_back(f);
     }
     for (const auto& m : j.value("mediumErrors", nlohmann::json::array()))

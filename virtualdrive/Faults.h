@@ -15,11 +15,14 @@
 namespace kivo::vdrive {
 
 struct CommandFault {
-  enum class Kind { Busy, NotReady, Sense };
+  // Kill ends the process that sends the command, as kill -9 would, before the drive takes it:
+  // a front end that dies at a chosen point of a recording.
+  enum class Kind { Busy, NotReady, Sense, Kill };
   std::uint8_t opcode = 0;
   Kind kind = Kind::Busy;
   SenseCode code{};  // for Sense
   int count = 1;     // answers left; negative: for ever
+  int skip = 0;      // commands of the opcode answered normally before the fault's first answer
   bool operator==(const CommandFault&) const = default;
 };
 
@@ -41,8 +44,9 @@ struct Faults {
   bool empty() const { return *this == Faults{}; }
   bool operator==(const Faults&) const = default;
 
-  // The answer a command fault gives to opcode, consuming one use; nullopt when none applies.
-  std::optional<ScsiResult> TakeCommandFault(std::uint8_t opcode);
+  // The fault that answers opcode, consuming one use (or one skipped command); nullopt when
+  // none applies.
+  std::optional<CommandFault> TakeCommandFault(std::uint8_t opcode);
   // Whether [lba, lba + count) touches a block with a medium error; consumes one use and gives
   // the failing block.
   std::optional<std::uint32_t> TakeMediumError(std::uint32_t lba, std::uint32_t count);

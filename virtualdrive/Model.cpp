@@ -53,6 +53,17 @@ const Dispatch* FindDispatch(std::uint8_t opcode) {
 
 ScsiResult Failed(SenseCode code) { return ScsiResult::Check(code); }
 
+ScsiResult FaultAnswer(DriveContext& ctx, const CommandFault& fault) {
+  switch (fault.kind) {
+    case CommandFault::Kind::Busy: return ScsiResult::Busy();
+    case CommandFault::Kind::NotReady: return ScsiResult::Check(sense::kNotReady);
+    case CommandFault::Kind::Sense: return ScsiResult::Check(fault.code);
+    case CommandFault::Kind::Kill: break;
+  }
+  ctx.killSender = true;
+  return ScsiResult::Busy();  // never seen: the sender is gone
+}
+
 }  // namespace
 
 ScsiResult NoMedium(const DriveState& state) {
@@ -68,10 +79,11 @@ ScsiResult Command::Reply(const std::vector<std::uint8_t>& data) const {
 ScsiResult ExecuteCommand(DriveContext& ctx, const ScsiRequest& request) {
   const std::uint8_t opcode = request.cdb && request.cdbLength ? request.cdb[0] : 0;
   if (request.cdb && request.cdbLength) {
-    if (auto fault = ctx.faults.TakeCommandFault(opcode)) {
-      ctx.faultsChanged = true;
-      return *fault;
-    }
+    // A skipped command changes the fault script too.
+    const std::vector<CommandFault> before = ctx.faults.commands;
+    const auto fault = ctx.faults.TakeCommandFault(opcode);
+    if (ctx.faults.commands != before) ctx.faultsChanged = true;
+    if (fault) return FaultAnswer(ctx, *fault);
   }
   if (opcode == op::kGetConfiguration && ctx.faults.noGetConfiguration && request.cdbLength)
     return Failed(sense::kInvalidOpcode);

@@ -1,5 +1,8 @@
 #include "virtualdrive/VirtualRecorder.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -132,6 +135,7 @@ ScsiResult VirtualRecorder::Execute(const ScsiRequest& request) {
       return ScsiResult::Check(sense::kWriteError);
     }
     if (ctx.faultsChanged) SaveFaults(error);
+    if (ctx.killSender) ::kill(::getpid(), SIGKILL);
   }
   if (result.delayMs > 0) sleeper_(result.delayMs);
   return result;

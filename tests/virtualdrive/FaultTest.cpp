@@ -16,11 +16,14 @@ TEST(Faults, CommandFaultsAnswerTheirCountThenTheDriveRecovers) {
       {{0x00, CommandFault::Kind::Busy, {}, 2}, ScsiStatus::Busy, {}},
       {{0x00, CommandFault::Kind::NotReady, {}, 2}, ScsiStatus::CheckCondition, {2, 4, 0}},
       {{0x00, CommandFault::Kind::Sense, {6, 0x28, 0}, 2}, ScsiStatus::CheckCondition, {6, 0x28, 0}},
+      // Answered normally three times first.
+      {{0x00, CommandFault::Kind::Sense, {3, 0x0C, 0}, 2, 3}, ScsiStatus::CheckCondition, {3, 0x0C, 0}},
   };
   for (const auto& c : cases) {
     MemoryDrive drive(MediumKind::CdR);
     drive.faults.commands.push_back(c.fault);
     EXPECT_TRUE(drive.host.Inquiry().ok()) << "other commands are untouched";
+    for (int i = 0; i < c.fault.skip; ++i) EXPECT_TRUE(drive.host.TestUnitReady().ok()) << "skipped " << i;
     for (int i = 0; i < 2; ++i) {
       const Reply r = drive.host.TestUnitReady();
       EXPECT_EQ(r.result.status, c.status);

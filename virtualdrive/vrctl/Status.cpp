@@ -25,14 +25,19 @@ std::string_view DiscCondition(const Disc& d) {
   }
 }
 
-std::string DescribeFault(const CommandFault& f) {
+std::string DescribeAnswer(const CommandFault& f) {
   switch (f.kind) {
     case CommandFault::Kind::Busy: return fmt::format(fmt::runtime(text::kFaultBusy), f.opcode, f.count);
     case CommandFault::Kind::NotReady: return fmt::format(fmt::runtime(text::kFaultNotReady), f.opcode, f.count);
     case CommandFault::Kind::Sense:
       return fmt::format(fmt::runtime(text::kFaultSense), f.code.key, f.code.asc, f.code.ascq, f.opcode, f.count);
+    case CommandFault::Kind::Kill: return fmt::format(fmt::runtime(text::kFaultKill), f.opcode);
   }
   return {};
+}
+
+std::string DescribeFault(const CommandFault& f) {
+  return DescribeAnswer(f) + (f.skip > 0 ? fmt::format(fmt::runtime(text::kFaultAfter), f.skip) : "");
 }
 
 }  // namespace

@@ -78,6 +78,10 @@ int main(int argc, char** argv) {
   senseFault->add_option("ASC", ascText)->required();
   senseFault->add_option("ASCQ", ascqText)->required();
   senseFault->add_option("COUNT", countText);
+  auto* kill = fault->add_subcommand("kill", std::string(vd::text::kHelpKill));
+  kill->add_option("OPCODE", opcodeText)->required();
+  std::string afterText = "0";
+  for (auto* sub : {busy, notReady, senseFault, kill}) sub->add_option("--after", afterText, std::string(vd::text::kHelpAfter));
   auto* mediumError = fault->add_subcommand("medium-error", std::string(vd::text::kHelpMediumError));
   mediumError->add_option("LBA", lbaText)->required();
   std::string mediumCount = "-1";
@@ -131,14 +135,16 @@ int main(int argc, char** argv) {
 
   // Faults.
   unsigned long opcode = 0, key = 0, asc = 0, ascq = 0, lba = 0;
-  const bool commandFault = busy->parsed() || notReady->parsed() || senseFault->parsed();
+  const bool commandFault = busy->parsed() || notReady->parsed() || senseFault->parsed() || kill->parsed();
   if (commandFault) {
     long signedCount = 0;
+    unsigned long after = 0;
     try {
       signedCount = std::stol(countText);
     } catch (const std::exception&) {
       return Fail(fmt::format(fmt::runtime(vd::text::kBadNumber), countText));
     }
+    if (!ParseNumber(afterText, 10, 0x7FFFFFFF, after, error)) return Fail(error);
     if (!ParseNumber(opcodeText, 16, 0xFF, opcode, error)) return Fail(error);
     if (senseFault->parsed() &&
         (!ParseNumber(keyText, 16, 0x0F, key, error) || !ParseNumber(ascText, 16, 0xFF, asc, error) ||
@@ -147,8 +153,10 @@ int main(int argc, char** argv) {
     vd::CommandFault f;
     f.opcode = static_cast<std::uint8_t>(opcode);
     f.count = static_cast<int>(signedCount);
-    f.kind = busy->parsed() ? vd::CommandFault::Kind::Busy
+    f.skip = static_cast<int>(after);
+    f.kind = busy->parsed()       ? vd::CommandFault::Kind::Busy
              : notReady->parsed() ? vd::CommandFault::Kind::NotReady
+             : kill->parsed()     ? vd::CommandFault::Kind::Kill
                                   : vd::CommandFault::Kind::Sense;
     f.code = {static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(asc), static_cast<std::uint8_t>(ascq)};
     return recorder.EditFaults([&](vd::Faults& faults) { faults.commands.push_back(f); }, error) ? 0 : Fail(error);
