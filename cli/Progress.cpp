@@ -13,6 +13,7 @@
 
 #include "engine/iso/TZelvoBurner.h"
 #include "engine/platform/Threads.h"
+#include "engine/record/Recording.h"
 
 namespace kivo::cli {
 
@@ -28,7 +29,12 @@ std::atomic<bool> interruptPending{false};
 constexpr int kAbortingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction previousActions[std::size(kAbortingSignals)];
 
-extern "C" void OnInterrupt(int) { interruptPending.store(true); }
+// The recording's abort flag is set here too: the drive's preparation runs on this thread
+// before the pump below does, and its waits end on the flag.
+extern "C" void OnInterrupt(int) {
+  interruptPending.store(true);
+  WriteAborted.store(true);
+}
 
 std::string RecordingLine(const TZelvoBurner& burner) {
   const std::uint32_t size = burner.DeviceBufferSize.load();

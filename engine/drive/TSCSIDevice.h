@@ -143,9 +143,10 @@ class TSCSIDevice {
   // set), with FinalizeDisc held true for the call and restored after it: drives report the
   // next writable address and the free blocks by the parameters in force.
   bool SetNewSessionWriteParameters(bool TestWrite, std::uint16_t Kind);
-  // Sets the page's multi-session field to "no next session", leaving the rest as the drive
-  // holds it: a DVD-R session closed after it finalises the disc.
-  bool SelectNoNextSession();
+  // Sets the page's multi-session field to "next session allowed" (11b) or "none" (00b),
+  // leaving the rest as the drive holds it: it decides whether a session close that follows
+  // leaves the disc appendable or finalises it.
+  bool SelectMultiSession(bool NextSessionAllowed);
   // The volume space size of the newest primary or supplementary descriptor in sectors 32 down
   // to 16; 0 when none reads.
   std::int32_t FindVolumeEnd();

@@ -87,8 +87,12 @@ PageBytes WriteTypeAndTrackMode(std::uint16_t kind, const UnderrunBits& bufe, st
       return {static_cast<std::uint8_t>(kLinkSizeValid | bufe.Either() | testWrite),
               static_cast<std::uint8_t>(kMultiSession | kFixedPacket | kTrackModeDataIncremental)};
     case media::kDvdRwRestricted:
-    case media::kDvdRwSequential:
       return {static_cast<std::uint8_t>(kLinkSizeValid | bufe.Page()),
+              static_cast<std::uint8_t>(kMultiSession | kTrackModeDataIncremental)};
+    // Sequential DVD-RW drives simulate writing like DVD-R drives: without the bit, a test
+    // write would record for real.
+    case media::kDvdRwSequential:
+      return {static_cast<std::uint8_t>(kLinkSizeValid | bufe.Page() | testWrite),
               static_cast<std::uint8_t>(kMultiSession | kTrackModeDataIncremental)};
     case media::kDvdPlusRw:
       return {static_cast<std::uint8_t>(kLinkSizeValid | kWriteTypeSao | bufe.Either() | testWrite), kTrackModeData};
@@ -171,12 +175,13 @@ bool TSCSIDevice::SetWriteParameters(bool TestWrite, bool Underrun, bool Finaliz
   return ModeSelect(ParameterList(page, offset));
 }
 
-bool TSCSIDevice::SelectNoNextSession() {
+bool TSCSIDevice::SelectMultiSession(bool NextSessionAllowed) {
   std::vector<std::uint8_t> reply(kModeSenseLength, 0);
   if (!ModeSense(kWriteParametersPageCode, reply, false, kModeSenseLength, kModeSenseLength - 1)) return false;
   const int offset = LocatePage(reply);
   std::uint8_t* page = reply.data() + offset;
-  page[kTrackModeByte] = static_cast<std::uint8_t>(page[kTrackModeByte] & ~kMultiSession);
+  const std::uint8_t others = page[kTrackModeByte] & static_cast<std::uint8_t>(~kMultiSession);
+  page[kTrackModeByte] = static_cast<std::uint8_t>(others | (NextSessionAllowed ? kMultiSession : 0));
   return ModeSelect(ParameterList(page, offset));
 }
 

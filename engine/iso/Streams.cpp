@@ -62,6 +62,12 @@ std::int64_t THandleStreamEx::Seek(std::int64_t Offset, std::uint16_t Origin) {
   return file_.Seek(Offset, static_cast<platform::File::Origin>(Origin));
 }
 
+bool THandleStreamEx::Close() {
+  if (!file_.IsOpen()) return false;
+  const bool flushed = file_.Flush();
+  return file_.Close() && flushed;
+}
+
 TFileStreamEx::TFileStreamEx(const std::string& FileName, std::uint16_t Mode)
     : THandleStreamEx(OpenForStream(FileName, Mode)) {}
 

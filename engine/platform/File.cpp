@@ -78,11 +78,12 @@ bool File::Open(const std::string& path, Mode mode) {
   return fd_ >= 0 || Fail(errno);
 }
 
-void File::Close() {
-  if (fd_ < 0) return;
+bool File::Close() {
+  if (fd_ < 0) return true;
   // No retry on EINTR: Linux releases the descriptor whatever close reports.
-  if (::close(fd_) != 0) Fail(errno);
+  const bool closed = ::close(fd_) == 0 || Fail(errno);
   fd_ = -1;
+  return closed;
 }
 
 // Each transfer starts with a clean LastError, so that a short count with no error text can

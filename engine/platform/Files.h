@@ -91,7 +91,9 @@ class File {
   File& operator=(const File&) = delete;
 
   bool Open(const std::string& path, Mode mode);
-  void Close();
+  // False when the system reported a failure (LastError says which); the handle is closed
+  // either way.
+  bool Close();
   bool IsOpen() const { return fd_ >= 0; }
 
   // Bytes transferred; fewer than asked means end of file (Read) or an error.

@@ -14,8 +14,11 @@ inline constexpr int kFlushMinutes = 30;
 
 inline constexpr long PollsWithin(int Minutes, long PollMs) { return Minutes * 60'000L / PollMs; }
 
+enum class FormatWait { Done, TimedOut, Aborted };
+
 // Polls the disc information every PollMs while the drive reports "logical unit not ready";
-// SleepFirst sleeps before the first poll. False when it still did after Minutes.
-bool WaitWhileFormatting(TSCSIDevice& Device, long PollMs, int Minutes, bool SleepFirst);
+// SleepFirst sleeps before the first poll. TimedOut when it still did after Minutes; Aborted as
+// soon as the user aborts the recording (the drive formats on by itself, but nobody waits).
+FormatWait WaitWhileFormatting(TSCSIDevice& Device, long PollMs, int Minutes, bool SleepFirst);
 
 }  // namespace kivo

@@ -13,6 +13,7 @@ std::int32_t TZelvoBurner::SaveISO(const std::string& FileName, bool Quick) {
 
 std::int32_t TZelvoBurner::SaveISOStreamed(const std::string& FileName) {
   if (RefuseWhileBusy(*this)) return 0;
+  WriteAborted = false;
   ISOFileName = FileName;
   TDEntry* importDir = RememberedImportDir();
   PrepareLayout(true, importDir);

@@ -15,7 +15,7 @@
 #include "engine/record/CompilationCache.h"
 #include "engine/record/DvdRwPreparation.h"
 #include "engine/record/EraseThread.h"
-#include "engine/record/FormatWait.h"
+#include "engine/record/InterruptedSession.h"
 #include "engine/record/Preflight.h"
 #include "engine/record/Strings.h"
 #include "engine/record/TCacheThread.h"
@@ -59,18 +59,21 @@ bool RefuseWhileBusy(TZelvoBurner& Burner) {
 bool TZelvoBurner::RecordCompilation() {
   if (RefuseWhileBusy(*this)) return false;
   ActiveBurner = this;
+  WriteAborted = false;
   const std::int32_t blockSize = BlockSizeForMediaKind(MediaKind());
   const std::uint16_t kind = CurrentMediaKind;
   // Nothing has reached the disc yet: whatever can refuse the recording does so now.
   std::string refusal = preflight::TestWriteRefusal(TestWrite, kind);
   if (refusal.empty()) refusal = preflight::UnreadableSources(*this);
-  if (refusal.empty()) refusal = preflight::FitRefusal(*this, ImageSize());
+  // A DVD-RW's free space is known once its formatted area has grown for the session; the grow
+  // leaves its data as they are.
+  const bool dvdRw = kind == media::kDvdRwRestricted || kind == media::kDvdRwSequential;
+  if (refusal.empty() && !dvdRw) refusal = preflight::FitRefusal(*this, ImageSize());
+  if (refusal.empty() && !TestWrite) refusal = CloseSessionLeftOpen(*this, kind);
+  if (refusal.empty() && dvdRw) refusal = PrepareDvdRw(*this, kind, TestWrite);
+  if (refusal.empty() && dvdRw) refusal = preflight::FitRefusal(*this, ImageSize());
   if (!refusal.empty()) {
     RaiseWriteDone(refusal);
-    return false;
-  }
-  if ((kind == media::kDvdRwRestricted || kind == media::kDvdRwSequential) && !PrepareDvdRw(*this, kind)) {
-    RaiseWriteDone(fmt::sprintf(recordtext::kDvdRwPreparationTimedOut, kDvdRwPreparationMinutes));
     return false;
   }
   // The session is laid out again where the drive says the next one starts.
@@ -100,9 +103,9 @@ bool TZelvoBurner::StartWriterWhenPrimed(bool ToFile) {
 bool TZelvoBurner::StartWriter(bool ToFile) {
   TCacheThread* cache = ActiveCache;
   if (cache == nullptr) return false;
-  // Set before the thread exists, so that an abort asked for right after the start is not
-  // cleared by it and the window never sees a started recording as not running.
-  WriteAborted = false;
+  // Set before the thread exists, so that the window never sees a started recording as not
+  // running. WriteAborted was cleared by the starter: an abort asked for while the drive was
+  // prepared or the session laid out stops the writer at once.
   BytesWritten = 0;
   WriterRunning = true;
   auto writer = std::make_unique<TThWrite>(*this, *cache, ToFile);

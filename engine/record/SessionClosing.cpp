@@ -49,7 +49,7 @@ bool CloseDvdR(TSCSIDevice& device, std::uint8_t track, bool finalizeDisc) {
   device.WaitReady(kCloseReadyBudgetMs, kCloseReadyStepMs);
   device.CloseTrackSessionRaw(true, kCloseTrack, 0, 0, static_cast<std::uint8_t>(track + 1));
   device.WaitReady(kCloseReadyBudgetMs, kCloseReadyStepMs);
-  if (finalizeDisc && !device.SelectNoNextSession()) return false;
+  if (finalizeDisc && !device.SelectMultiSession(false)) return false;
   return device.CloseTrackSessionRaw(true, kCloseSession, 0, 0, static_cast<std::uint8_t>(track + 2));
 }
 

@@ -25,12 +25,25 @@ inline constexpr std::string_view kCannotWriteFile = "CAN'T WRITE FILE %s";
 // Waits for the drive that would otherwise last for ever; %d is the bound in minutes.
 inline constexpr std::string_view kDvdRwPreparationTimedOut =
     "DVD-RW FORMAT DID NOT FINISH WITHIN %d MINUTES";
+// A DVD-RW whose earlier sessions the format before a new session would erase.
+inline constexpr std::string_view kDvdRwHoldsSessions =
+    "THE DVD-RW HOLDS SESSIONS RECORDED SEQUENTIALLY THAT FORMATTING WOULD ERASE, NOTHING WAS WRITTEN";
+inline constexpr std::string_view kDvdRwCannotGrow =
+    "THE DVD-RW REFUSED TO GROW ITS FORMATTED AREA [%s]; A NEW FORMAT WOULD ERASE ITS FILES, NOTHING WAS WRITTEN";
 inline constexpr std::string_view kDvdPlusRwFormatTimedOut =
     "DVD+RW FORMAT DID NOT FINISH WITHIN %d MINUTES";
 // The drive refused to write out its buffer, or to close what was written: the disc is not
 // what a finished recording leaves, whatever the writes before said.
 inline constexpr std::string_view kSyncFailed = "SYNCHRONIZE CACHE FAILED [%s]";
 inline constexpr std::string_view kCloseFailed = "CLOSING THE SESSION FAILED [%s]";
+// A write-once disc whose last session a recording left open takes no further session until
+// that session is closed; %d is the open track.
+inline constexpr std::string_view kClosingSessionLeftOpen =
+    " CLOSING TRACK %d AND ITS SESSION, LEFT OPEN BY A RECORDING THAT DID NOT END";
+inline constexpr std::string_view kSessionLeftOpen =
+    "THE DISC'S LAST SESSION WAS LEFT OPEN AND COULD NOT BE CLOSED [%s], NOTHING WAS WRITTEN";
+inline constexpr std::string_view kInterruptedSessionNotClosed =
+    "THE SESSION OF THE FAILED RECORDING COULD NOT BE CLOSED [%s]";
 inline constexpr std::string_view kFlushTimedOut =
     "DRIVE DID NOT FINISH WRITING ITS CACHE WITHIN %d MINUTES";
 

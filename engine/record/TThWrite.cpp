@@ -13,6 +13,7 @@
 #include "engine/platform/Threads.h"
 #include "engine/record/FormatLists.h"
 #include "engine/record/FormatWait.h"
+#include "engine/record/InterruptedSession.h"
 #include "engine/record/Recording.h"
 #include "engine/record/SenseCodes.h"
 #include "engine/record/SessionClosing.h"
@@ -37,10 +38,12 @@ constexpr long kFinalReadyBudgetMs = 240'000;
 constexpr long kFinalReadyStepMs = 5000;
 // How long the writer sleeps for a block before it looks at WriteAborted again.
 constexpr long kBlockWaitMs = 20;
+constexpr std::uint8_t kLogLine = 1;
 
-bool RewritesLeadingHeader(std::uint16_t kind) {
-  return kind == media::kDvdPlusRw || kind == media::kDvdRwRestricted || kind == media::kDvdRwSequential ||
-         kind == media::kDvdRam;
+// Overwritable DVD has no sessions of its own: readers find the newest volume by the volume
+// descriptors at the disc's start.
+bool OverwritesInPlace(std::uint16_t kind) {
+  return kind == media::kDvdPlusRw || kind == media::kDvdRwRestricted || kind == media::kDvdRam;
 }
 
 // Media recorded sequentially, or overwritten only in whole ECC blocks; DVD+RW and DVD-RAM
@@ -72,6 +75,7 @@ void TThWrite::Execute() {
   } else {
     setup_ = SetUpDriveForWriting(burner_);
     kind_ = CurrentMediaKind.load();
+    volumeStartLast_ = compilation_ && OverwritesInPlace(kind_);
   }
   // A recorded image file starts at the disc's sector 0 whatever the disc holds; a saved
   // image starts at the file's own sector 0.
@@ -80,19 +84,26 @@ void TThWrite::Execute() {
   }
   base_ = burner_.SessionStart;
 
+  // The first write to an unformatted DVD+RW is expected to fail; that failure is no news.
+  if (!toFile_ && kind_ == media::kDvdPlusRw) burner_.ErrorLogLatch = true;
   const std::int32_t n = NextBlock();
-  if (n != kStop && (!NeedsLeadingHeader(n) || RewriteLeadingHeader())) WriteBlocks(n);
+  if (n != kStop) WriteBlocks(n);
   if (toFile_) {
-    // Closing the file is all there is to end a file; a failure has its Status already.
-    file_.reset();
+    CloseImageFile();
     return Finish();
   }
   End();
   Finish();
 }
 
-bool TThWrite::NeedsLeadingHeader(std::int32_t n) const {
-  return !toFile_ && compilation_ && n > 0 && RewritesLeadingHeader(kind_);
+// An image whose last bytes never reached the disk is no image: the file is flushed and closed
+// here, where a failure can still fail the save.
+void TThWrite::CloseImageFile() {
+  const bool closed = file_->Close();
+  if (!closed && cache_.Status().empty()) {
+    cache_.SetStatus(fmt::sprintf(recordtext::kCannotWriteFile, file_->LastError()));
+  }
+  file_.reset();
 }
 
 bool TThWrite::OpenImageFile() {
@@ -103,43 +114,37 @@ bool TThWrite::OpenImageFile() {
   return false;
 }
 
-// Overwritable DVD has no sessions of its own: the new session's volume descriptors go to the
-// disc's start, where readers look for them, so that they describe the newest volume.
-bool TThWrite::RewriteLeadingHeader() {
-  // Always a whole transfer, whatever the first block holds: a short session's first block is
-  // shorter, and overwritable DVD takes only whole ECC blocks.
-  const auto available = static_cast<std::int32_t>(burner_.LeadingHeaderCopy.size()) / kSector * kSector;
-  const std::int32_t bytes = std::min(kMaxBlockSize, available);
-  if (bytes <= 0) return true;
-  // The first write to an unformatted disc is expected to fail; that failure is no news.
-  burner_.ErrorLogLatch = true;
-  bool done = LeadingWrite(bytes);
-  if (!done && kind_ == media::kDvdPlusRw && Unformatted()) {
-    if (!FormatUnformattedDvdPlusRw()) return false;
-    done = LeadingWrite(bytes);
-    if (!done && Unformatted() && !FormatUnformattedDvdPlusRw()) return false;
+// The new session's volume descriptors go to the disc's start, where readers look for them, and
+// they go last: once the session's data are on the disc and the drive's cache is written out.
+// Until then the previous volume is the one readers find, whole, whatever stops the recording.
+bool TThWrite::WriteVolumeStart() {
+  if (!firstTransfer_.empty()) {
+    // The session starts at the disc's start: its own first transfer was held back.
+    if (!WriteToDrive(base_, firstTransfer_.data(), static_cast<std::int32_t>(firstTransfer_.size()))) return false;
+  } else {
+    // Always a whole transfer, whatever the header holds: overwritable DVD takes only whole ECC
+    // blocks.
+    const auto available = static_cast<std::int32_t>(burner_.LeadingHeaderCopy.size()) / kSector * kSector;
+    const std::int32_t bytes = std::min(kMaxBlockSize, available);
+    if (bytes > 0 && !WriteToDrive(0, burner_.LeadingHeaderCopy.data(), bytes)) return false;
   }
-  if (done) {
-    burner_.SynchronizeCache(kLongSyncTimeoutMs, false);
-    return true;
-  }
-  // A drive still busy takes the first block through the ordinary writes instead.
-  if (recordsense::RefusedForNow(burner_)) {
-    platform::Sleep(kBusyPauseMs);
-    return true;
-  }
-  Stop(fmt::sprintf(recordtext::kWriterError, burner_.LastErrorText));
-  return false;
+  return SynchronizeDriveCache();
 }
 
-bool TThWrite::LeadingWrite(std::int32_t bytes) {
-  return burner_.WriteSectors(0, static_cast<std::uint16_t>(bytes / kSector),
-                              std::span<const std::uint8_t>(burner_.LeadingHeaderCopy.data(), static_cast<std::size_t>(bytes)));
+bool TThWrite::SynchronizeDriveCache() {
+  if (burner_.SynchronizeCache(kSyncTimeoutMs, false) || burner_.SynchronizeCache(kSyncTimeoutMs, true)) return true;
+  // Data the drive never wrote from its buffer is not on the disc.
+  if (cache_.Status().empty()) cache_.SetStatus(fmt::sprintf(recordtext::kSyncFailed, burner_.LastErrorText));
+  return false;
 }
 
 bool TThWrite::FormatUnformattedDvdPlusRw() {
   if (!burner_.FormatUnit(formatlist::kFormatUnitByte1, formatlist::kDvdPlusRwBasic)) return true;
-  if (WaitWhileFormatting(burner_, kFormatPollMs, kDvdPlusRwFormatMinutes, true)) return true;
+  switch (WaitWhileFormatting(burner_, kFormatPollMs, kDvdPlusRwFormatMinutes, true)) {
+    case FormatWait::Done: return true;
+    case FormatWait::Aborted: Stop(std::string(recordtext::kOperationAborted)); return false;
+    case FormatWait::TimedOut: break;
+  }
   Stop(fmt::sprintf(recordtext::kDvdPlusRwFormatTimedOut, kDvdPlusRwFormatMinutes));
   return false;
 }
@@ -196,8 +201,13 @@ bool TThWrite::Transfer(const std::uint8_t* data, std::int32_t length) {
   if (total / kSector > imageSectors_) total = imageSectors_ * kSector;
   burner_.BytesWritten = total;
   if (toFile_) return WriteToFile(data, length);
-  PollDriveBuffer();
-  if (!WriteToDrive(base_ + written_, data, length)) return false;
+  if (volumeStartLast_ && base_ == 0 && written_ == 0) {
+    // A session at the disc's start carries the volume descriptors in its first transfer.
+    firstTransfer_.assign(data, data + length);
+  } else {
+    PollDriveBuffer();
+    if (!WriteToDrive(base_ + written_, data, length)) return false;
+  }
   written_ += static_cast<std::uint32_t>(length / kSector);
   return true;
 }
@@ -216,9 +226,13 @@ bool TThWrite::WriteToDrive(std::uint32_t address, const std::uint8_t* data, std
       Stop(std::string(recordtext::kOperationAborted));
       return false;
     }
-    if (burner_.WriteSectors(address, static_cast<std::uint16_t>(length / kSector), bytes)) return true;
-    // An image goes to a blank DVD+RW without the leading write that formats it otherwise.
-    if (kind_ == media::kDvdPlusRw && !formatTried_ && Unformatted()) {
+    if (burner_.WriteSectors(address, static_cast<std::uint16_t>(length / kSector), bytes)) {
+      wroteToDisc_ = true;
+      return true;
+    }
+    // A blank DVD+RW takes no write before its format. The format erases the whole disc, so it
+    // is given only before anything of this recording is on the disc.
+    if (kind_ == media::kDvdPlusRw && !formatTried_ && !wroteToDisc_ && Unformatted()) {
       formatTried_ = true;
       if (!FormatUnformattedDvdPlusRw()) return false;
       continue;
@@ -269,15 +283,15 @@ void TThWrite::End() {
   if (burner_.OnFinalizingTrack) burner_.OnFinalizingTrack(&burner_);
   if (FlushesInBackground(kind_)) {
     FlushInBackground();
-  } else if (!burner_.SynchronizeCache(kSyncTimeoutMs, false) && !burner_.SynchronizeCache(kSyncTimeoutMs, true) &&
-             cache_.Status().empty()) {
-    // Data the drive never wrote from its buffer is not on the disc.
-    cache_.SetStatus(fmt::sprintf(recordtext::kSyncFailed, burner_.LastErrorText));
+  } else {
+    SynchronizeDriveCache();
   }
   burner_.DeviceBufferSize = 0;
   burner_.DeviceFreeBufferSize = 0;
-  // After a failure the drive is synchronised, but nothing is closed.
-  if (!cache_.Status().empty()) return;
+  // After a failure the drive is synchronised, but nothing is closed, and an overwritable disc
+  // keeps the volume it had.
+  if (cache_.Status().empty() && volumeStartLast_) WriteVolumeStart();
+  if (!cache_.Status().empty()) return CloseAfterFailure();
 
   if (!burner_.TestWrite && kind_ != media::kDvdRam && burner_.FinalizeTrack) {
     if (kind_ != media::kDvdR) {
@@ -290,6 +304,15 @@ void TThWrite::End() {
   burner_.WaitReady(kFinalReadyBudgetMs, kFinalReadyStepMs);
   if (kind_ != media::kDvdRam) burner_.ReadBufferCapacity(length, free);
   burner_.ReturnToNeutralState();
+}
+
+// A write-once disc keeps taking sessions only when the failed one is closed. A DVD-R track was
+// reserved before the first write, so it is open even when nothing reached it.
+void TThWrite::CloseAfterFailure() {
+  if (burner_.TestWrite || !AppendsSessions(kind_) || (!wroteToDisc_ && kind_ != media::kDvdR)) return;
+  if (!CloseInterruptedSession(burner_, kind_, setup_.Track)) {
+    burner_.DebugMessage(fmt::sprintf(recordtext::kInterruptedSessionNotClosed, burner_.LastErrorText), kLogLine);
+  }
 }
 
 // The drive empties its buffer to the disc on its own time; the buffer gauge falls meanwhile.

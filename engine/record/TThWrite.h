@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/iso/Streams.h"
 #include "engine/record/CacheQueue.h"
@@ -34,10 +35,10 @@ class TThWrite {
   static constexpr std::int32_t kStop = -2;
 
   bool OpenImageFile();
-  bool NeedsLeadingHeader(std::int32_t n) const;
-  // False when the recording has to stop.
-  bool RewriteLeadingHeader();
-  bool LeadingWrite(std::int32_t bytes);
+  void CloseImageFile();
+  // Each false when the recording has to stop (Status says why).
+  bool WriteVolumeStart();
+  bool SynchronizeDriveCache();
   bool FormatUnformattedDvdPlusRw();
   // Writes every block from the first one (n bytes) on, until the end of data or a stop.
   void WriteBlocks(std::int32_t n);
@@ -53,6 +54,7 @@ class TThWrite {
   // Hands the block written last back to the cache and takes the next one into block_.
   std::int32_t NextBlock();
   void End();
+  void CloseAfterFailure();
   void FlushInBackground();
   void Finish();
   // Ends the recording early with Status as its result.
@@ -71,6 +73,9 @@ class TThWrite {
   int bufferPolls_ = 5;     // writes until the drive's buffer is read again
   std::uint32_t written_ = 0;  // sectors written at base_ so far
   bool formatTried_ = false;   // an unformatted DVD+RW was given its format once
+  bool wroteToDisc_ = false;   // a write of this recording reached the disc
+  bool volumeStartLast_ = false;  // the volume descriptors at the disc's start are written last
+  std::vector<std::uint8_t> firstTransfer_;  // held back when the session starts at sector 0
   std::optional<TFileStreamEx> file_;
   CacheBlock block_;                        // the block taken from the cache, written in place
   std::unique_ptr<std::uint8_t[]> buffer_;  // short blocks joined into one transfer

@@ -67,6 +67,7 @@ const KindCase kKindCases[] = {
     {"DVD-RW restricted: no test write, underrun only from the page", 8, true, true, false, false, {true, false},
      0x20, 0xC5, 16, 0},
     {"DVD-RW sequential", 9, false, true, false, false, {}, 0x60, 0xC5, 16, 0},
+    {"DVD-RW sequential test write", 9, true, true, false, false, {}, 0x70, 0xC5, 16, 0},
     {"DVD+RW", 10, true, true, false, false, {}, 0x72, 0x04, 16, 0},
     {"DVD+R on a drive without test write", 11, true, true, false, false, {true, true, false}, 0x62, 0xC4, 0, 16},
     {"DVD+R DL: underrun only from the capability set", 12, false, true, false, false, {false, true}, 0x22, 0x04,

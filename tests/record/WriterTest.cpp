@@ -206,8 +206,9 @@ TEST_F(WriterTest, ASecondSessionStartsAtTheNextWritableAddress) {
   }
 }
 
-// The first write to an unformatted DVD+RW fails; the disc is formatted and the session
-// written after the volume descriptors were put at the disc's start.
+// The first write to an unformatted DVD+RW fails; the disc is formatted and the session written.
+// A session at the disc's start holds its first transfer, which carries the volume descriptors,
+// back to the end.
 TEST_F(WriterTest, FormatsAnUnformattedDvdPlusRwAtTheFirstWrite) {
   Insert(MediumKind::DvdPlusRw);
   Compile({3000});
@@ -218,10 +219,11 @@ TEST_F(WriterTest, FormatsAnUnformattedDvdPlusRwAtTheFirstWrite) {
   EXPECT_EQ(format->dataOut, std::vector<unsigned char>(formatlist::kDvdPlusRwBasic.begin(), formatlist::kDvdPlusRwBasic.end()));
   const auto writes = Writes(sent);
   ASSERT_GE(writes.size(), 3u);
-  // The leading write, its repetition after the format, then the session from its start.
-  EXPECT_EQ(writes[0], (Write{0, 32}));
-  EXPECT_EQ(writes[1], (Write{0, 32}));
-  EXPECT_EQ(writes[2], (Write{0, 32}));
+  // The first write, its repetition after the format, the rest, and the first transfer last.
+  EXPECT_EQ(writes[0], (Write{32, 32}));
+  EXPECT_EQ(writes[1], (Write{32, 32}));
+  EXPECT_EQ(writes[2], (Write{64, 32}));
+  EXPECT_EQ(writes.back(), (Write{0, 32}));
   EXPECT_TRUE(drive->Disc().formatted);
   const auto quick = QuickImage();
   const auto disc = drive->ReadDisc(0, static_cast<std::uint32_t>(quick.size() / kSector));
@@ -229,15 +231,19 @@ TEST_F(WriterTest, FormatsAnUnformattedDvdPlusRwAtTheFirstWrite) {
 }
 
 // Overwritable DVD gets each session's volume descriptors at its start, in one whole write even
-// when the session itself is shorter: the medium takes only whole ECC blocks.
-TEST_F(WriterTest, PutsTheNewestDescriptorsAtTheStartOfAnOverwritableDvd) {
+// when the session itself is shorter (the medium takes only whole ECC blocks), and after the
+// session's data.
+TEST_F(WriterTest, PutsTheNewestDescriptorsAtTheStartOfAnOverwritableDvdLast) {
   Insert(MediumKind::DvdRwSequential);
   Compile({5000});
   ASSERT_EQ(Burn(), "");
   Compile({7000});
   ASSERT_EQ(Burn(), "");
   ASSERT_LT(burner->ImageSectors, 32) << "the case needs a session shorter than one write";
-  EXPECT_EQ(Writes(drive->Sent()).front(), (Write{0, 32}));
+  const auto writes = Writes(drive->Sent());
+  ASSERT_GE(writes.size(), 2u);
+  EXPECT_EQ(writes.front().lba, burner->SessionStart);
+  EXPECT_EQ(writes.back(), (Write{0, 32}));
   const auto descriptor = drive->ReadDisc(16, 1);
   const std::uint32_t volumeSpace = descriptor[80] | descriptor[81] << 8 | descriptor[82] << 16 | descriptor[83] << 24;
   EXPECT_EQ(volumeSpace, burner->VolumeSpaceSize);
@@ -331,10 +337,11 @@ TEST_F(WriterTest, EndsTheWaitsForTheDriveAfterTheirBound) {
     MediumKind kind;
     std::string error;
     bool started;
+    std::size_t closes;  // a DVD-R's reserved track is closed, so that the disc takes sessions again
   };
-  for (const Case& c : {Case{MediumKind::DvdRwSequential, fmt::sprintf(recordtext::kDvdRwPreparationTimedOut, kDvdRwPreparationMinutes), false},
-                        Case{MediumKind::DvdPlusRw, fmt::sprintf(recordtext::kDvdPlusRwFormatTimedOut, kDvdPlusRwFormatMinutes), true},
-                        Case{MediumKind::DvdR, fmt::sprintf(recordtext::kFlushTimedOut, kFlushMinutes), true}}) {
+  for (const Case& c : {Case{MediumKind::DvdRwSequential, fmt::sprintf(recordtext::kDvdRwPreparationTimedOut, kDvdRwPreparationMinutes), false, 0},
+                        Case{MediumKind::DvdPlusRw, fmt::sprintf(recordtext::kDvdPlusRwFormatTimedOut, kDvdPlusRwFormatMinutes), true, 0},
+                        Case{MediumKind::DvdR, fmt::sprintf(recordtext::kFlushTimedOut, kFlushMinutes), true, 3}}) {
     SCOPED_TRACE(c.error);
     Insert(c.kind);
     Compile({3000});
@@ -346,7 +353,7 @@ TEST_F(WriterTest, EndsTheWaitsForTheDriveAfterTheirBound) {
     });
     EXPECT_EQ(burner->RecordCompilation(), c.started);
     EXPECT_EQ(events.writeDone.Wait(), c.error);
-    EXPECT_EQ(CountOf(drive->Sent(), kCloseTrackSession), 0u);
+    EXPECT_EQ(CountOf(drive->Sent(), kCloseTrackSession), c.closes);
   }
 }
 
