@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kivo::platform {
@@ -72,7 +73,19 @@ bool ArchiveMarksSupported(const std::string& path);
 bool SetFileTime(const std::string& path, std::int64_t mtime, std::string* error = nullptr);
 
 bool RemoveFile(const std::string& path, std::string* error = nullptr);
+// The folder a path names its last part in: "." for a bare name, "/" for one in the root.
+std::string ParentFolder(const std::string& path);
+// The absolute path with every link, "." and ".." resolved, to tell whether two paths name the
+// same place. A last part that does not exist yet is kept as given; a path that cannot be
+// resolved at all comes back as it is.
+std::string ResolvedPath(const std::string& path);
 bool MakeDirectory(const std::string& path, std::string* error = nullptr);  // parents included
+// Creates one folder in an existing parent. A folder already there is fine; a symbolic link or
+// anything else in its place is refused ("Not a directory"), so that what is written below it
+// cannot land wherever a link leads.
+bool MakeFolder(const std::string& path, std::string* error = nullptr);
+// Whether anything has this name, a link that leads nowhere included.
+bool PathTaken(const std::string& path);
 
 // The folder of the running executable (for finding libraries beside it).
 std::string ExecutableDirectory();
@@ -81,7 +94,12 @@ std::string ExecutableDirectory();
 // short count means end of file or an error (then LastError() says which).
 class File {
  public:
-  enum class Mode { Read, ReadWrite, Create /* create or truncate, read and write */ };
+  enum class Mode {
+    Read,
+    ReadWrite,
+    Create,     // create or truncate, read and write
+    CreateNew,  // create a file that does not exist yet (not even as a dangling link), read and write
+  };
 
   File() = default;
   ~File();
@@ -118,6 +136,8 @@ class File {
   // read or write starts afresh; other calls keep the text until the next failure).
   const std::string& LastError() const { return error_; }
   const std::string& Path() const { return path_; }
+  // The name failures give from now on, for a file that stands in for another.
+  void NameInErrors(std::string name) { path_ = std::move(name); }
 
  private:
   bool Fail(int err);
