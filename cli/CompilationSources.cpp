@@ -110,10 +110,10 @@ std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& opti
   return {};
 }
 
-int ReportLeftOut(const std::string& command, int leftOut) {
+int ReportLeftOut(const std::string& command, int leftOut, const std::string& one, const std::string& many) {
   if (leftOut == 0) return 0;
-  std::cerr << "kivoardel-cli " << command << ": done, but " << leftOut
-            << (leftOut == 1 ? " source was" : " sources were") << " left out (named above)\n";
+  std::cerr << "kivoardel-cli " << command << ": done, but " << leftOut << ' '
+            << (leftOut == 1 ? one + " was" : many + " were") << " left out (named above)\n";
   return kExitSourcesLeftOut;
 }
 

@@ -40,7 +40,8 @@ std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& opti
 
 // The exit status of a command that recorded or saved everything it could, but left sources out.
 inline constexpr int kExitSourcesLeftOut = 2;
-// The line that says so, and the status.
-int ReportLeftOut(const std::string& command, int leftOut);
+// The line that says so, and the status; ls and extract leave out entries of the disc.
+int ReportLeftOut(const std::string& command, int leftOut, const std::string& one = "source",
+                  const std::string& many = "sources");
 
 }  // namespace kivo::cli
