@@ -11,9 +11,6 @@ namespace kivo::cli {
 
 namespace {
 
-// The capacities the main window resets its compilation to.
-constexpr std::int32_t kMaxFiles = 600000;
-constexpr std::int32_t kMaxDirectories = 20000;
 constexpr std::int32_t kAllAttributes = 63;
 
 // An absolute path without a trailing "/", so that kept paths come out the same however the

@@ -14,6 +14,11 @@ class TZelvoBurner;
 
 namespace kivo::cli {
 
+// The capacities the main window resets its compilation to: every command that fills one, from
+// sources or from a session of the disc, takes in as much.
+inline constexpr std::int32_t kMaxFiles = 600000;
+inline constexpr std::int32_t kMaxDirectories = 20000;
+
 struct CompilationOptions {
   std::string volume;
   bool noJoliet = false;

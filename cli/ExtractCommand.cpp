@@ -133,10 +133,13 @@ int Extract(const ExtractOptions& options) {
                               : "kivoardel-cli: extract takes a path on the disc and a destination\n");
     return 1;
   }
-  const auto burner = OpenSession(options.choice);
+  bool incomplete = false;
+  const auto burner = OpenSession(options.choice, &incomplete);
   if (!burner) return 1;
-  return options.all ? ExtractAll(*burner, options.paths[0], options.overwrite)
-                     : ExtractOne(*burner, options.paths[0], options.paths[1], options.overwrite);
+  const int status = options.all ? ExtractAll(*burner, options.paths[0], options.overwrite)
+                                 : ExtractOne(*burner, options.paths[0], options.paths[1], options.overwrite);
+  // The files that were never imported are missing from an --all extraction as well.
+  return incomplete && options.all && status != 1 ? ReportIncompleteSession("extract") : status;
 }
 
 }  // namespace

@@ -26,6 +26,10 @@ bool IsXaField(const std::uint8_t* p) {
   return p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 0 && p[5] == 0x55 && p[6] == 'X' && p[7] == 'A';
 }
 
+std::uint64_t SectorsOf(std::uint32_t length) {
+  return (std::uint64_t{length} + kImportSectorSize - 1) / kImportSectorSize;
+}
+
 std::string ChildPath(const TDEntry* parent, const std::string& name) {
   return (parent->Path == "\\" ? "\\" : parent->Path + "\\") + name;
 }
@@ -50,7 +54,7 @@ void SessionTreeWalk::Run(std::uint32_t extent, std::uint32_t length, TDEntry* d
 }
 
 void SessionTreeWalk::Enter(std::uint32_t extent, std::uint32_t length, TDEntry* dir) {
-  const std::uint64_t sectors = (std::uint64_t{length} + kImportSectorSize - 1) / kImportSectorSize;
+  const std::uint64_t sectors = SectorsOf(length);
   if (sectors == 0) return;
   std::uint64_t end = std::uint64_t{extent} + sectors;
   if (end > source_.end) {
@@ -114,6 +118,13 @@ std::optional<ImportedRecord> SessionTreeWalk::NextRecord(Frame& frame) {
 
 void SessionTreeWalk::Import(const ImportedRecord& record, TDEntry* dir) {
   if (!record.directory) {
+    // A file whose data was never recorded would list, and extract, as whatever the disc holds
+    // there (zeros, or another session's data).
+    const std::uint64_t sectors = SectorsOf(record.dataLength);
+    if (sectors != 0 && record.extent + sectors > source_.end) {
+      Report(isotext::kImportFileBeyondSession, ChildPath(dir, record.searchRec.name));
+      return;
+    }
     const std::int32_t added =
         burner_.AddFileEntry(dir, record.searchRec, false, static_cast<std::int32_t>(record.extent), "");
     if (added == 0 && CompilationFull()) stopped_ = true;

@@ -60,6 +60,8 @@ inline constexpr std::string_view kImportNameTooLong = "ERROR IMPORTING SESSION,
 inline constexpr std::string_view kImportBeyondDisc =
     "DIRECTORY REACHES BEYOND THE END OF THE DISC, THE REST NOT IMPORTED: %s";
 inline constexpr std::string_view kImportPathTooLong = "DIRECTORY PATH TOO LONG, NOT IMPORTED: %s";
+inline constexpr std::string_view kImportFileBeyondSession =
+    "FILE DATA LIES BEYOND THE RECORDED END OF THE SESSION, NOT IMPORTED: %s";
 
 // Extracting a file from the disc. Type 1: the start (the entry's name, the destination);
 // type 0: the failures, after which no destination file is left behind.

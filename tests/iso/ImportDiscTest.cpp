@@ -123,6 +123,47 @@ TEST_F(ImportDiscTest, LsAndExtractAllGiveBackTheSources) {
   EXPECT_EQ(FilesBelow(single), (std::map<std::string, std::string>{{"deep.bin", kFiles.at("docs/sub folder/deep.bin")}}));
   EXPECT_EQ(RunCli({"extract", "docs/none.bin", single}).status, 1);
   EXPECT_EQ(RunCli({"ls", "--session", "0"}).status, 1);
+  // A session the disc does not hold is refused, never read as the last one.
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"ls", "--session", "2"}, {"extract", "--session", "99", "--all", tmp / "none"},
+        {"extract", "--session", "2", "readme", single}}) {
+    const CommandResult refused = RunCli(arguments);
+    EXPECT_EQ(refused.status, 1) << refused.output;
+    EXPECT_NE(refused.output.find("the disc in the drive holds 1 session, not "), std::string::npos) << refused.output;
+  }
+  EXPECT_FALSE(std::filesystem::exists(tmp / "none"));
+}
+
+// A session whose last file's data was never recorded (the image ends before it): ls and
+// extract --all show everything else, name the file, and say in their exit status that the
+// session was not read whole.
+TEST_F(ImportDiscTest, FilesWhoseDataIsMissingAreNamedAndTheStatusSaysSo) {
+  const std::string src = MakeSources({{"a.txt", "first"}, {"z.bin", Content(1000000)}});
+  const std::string image = tmp / "cut.iso";
+  ASSERT_EQ(RunCli({"mkiso", "-o", image, src}).status, 0);
+  std::filesystem::resize_file(image, 200 * 2048);
+  InsertImage(image);
+  const std::string missing = "FILE DATA LIES BEYOND THE RECORDED END OF THE SESSION, NOT IMPORTED: \\z.bin";
+  const CommandResult listing = RunCli({"ls"});
+  EXPECT_EQ(listing.status, 2) << listing.output;
+  EXPECT_NE(listing.output.find("a.txt"), std::string::npos) << listing.output;
+  EXPECT_NE(listing.output.find(missing), std::string::npos) << listing.output;
+  const std::string out = tmp / "out";
+  const CommandResult extracted = RunCli({"extract", "--all", out});
+  EXPECT_EQ(extracted.status, 2) << extracted.output;
+  EXPECT_NE(extracted.output.find("done, but the session was not read whole"), std::string::npos) << extracted.output;
+  EXPECT_EQ(FilesBelow(out), (std::map<std::string, std::string>{{"a.txt", "first"}}));
+}
+
+// ls and extract take in as many entries as a compilation may hold, more than 65535.
+TEST_F(ImportDiscTest, LsReadsSessionsOfMoreThan65535Files) {
+  constexpr int kFileCount = 66000;
+  std::filesystem::create_directories(tmp / "many/d");
+  for (int i = 0; i < kFileCount; ++i) std::ofstream(tmp / fmt::format("many/d/f{:05}.txt", i));
+  InsertMkisoImage(tmp / "many");
+  const CommandResult listing = RunCli({"ls"});
+  EXPECT_EQ(listing.status, 0) << listing.output.substr(0, 2000);
+  EXPECT_EQ(std::count(listing.output.begin(), listing.output.end(), '\n'), kFileCount + 2);  // d/, and a message
 }
 
 }  // namespace

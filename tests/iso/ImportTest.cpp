@@ -324,6 +324,24 @@ TEST_F(ImportTest, LoopsAndExtentsOutsideTheDiscEndTheWalk) {
   EXPECT_LT(directoryReads.back(), 40u);
 }
 
+// A file is imported only when all its data lies within the session's recorded sectors.
+TEST_F(ImportTest, FilesWhoseDataIsNotOnTheDiscAreLeftOut) {
+  HandDisc hand(40);
+  hand.Volume(DirectoryTree::Iso, 20, 2048);
+  std::size_t at = hand.Dots(20);
+  at = hand.Record(20, at, Bytes("LAST.TXT;1"), 39, 2048);        // the disc's last sector
+  at = hand.Record(20, at, Bytes("OVER.TXT;1"), 39, 2049);        // one byte into the next
+  at = hand.Record(20, at, Bytes("FAR.TXT;1"), 1000000, 5);
+  at = hand.Record(20, at, Bytes("WRAP.TXT;1"), 0xFFFFFFFF, 0xFFFFFFFF);
+  hand.Record(20, at, Bytes("EMPTY.TXT;1"), 1000000, 0);           // no data to miss
+  ASSERT_TRUE(Import(hand));
+  EXPECT_EQ(LongNames(reader.RootDirectory()), (std::vector<std::string>{"LAST.TXT", "EMPTY.TXT"}));
+  for (const char* name : {"OVER.TXT", "FAR.TXT", "WRAP.TXT"}) {
+    EXPECT_TRUE(Said(std::string("FILE DATA LIES BEYOND THE RECORDED END OF THE SESSION, NOT IMPORTED: \\") + name))
+        << name;
+  }
+}
+
 TEST_F(ImportTest, DeepChainStopsAtThePathLimit) {
   // Every sector a directory of one 100-character subdirectory, down to the disc's end.
   HandDisc hand(100);
