@@ -31,6 +31,15 @@ std::int32_t TZelvoBurner::AddFileEntry(TDEntry* Dir, const platform::DirEntry& 
     Report(isotext::kNotAFile, shown);
     return 0;
   }
+  // Neither has content to record: an empty file in their place would pass for the real thing.
+  if (SearchRec.kind == platform::SourceKind::Special) {
+    Report(isotext::kSpecialFile, shown);
+    return 0;
+  }
+  if (SearchRec.kind == platform::SourceKind::BrokenLink) {
+    Report(isotext::kBrokenLink, shown);
+    return 0;
+  }
   if (SearchRec.size > kMaxFileSize) {
     Report(isotext::kFileTooLarge, shown);
     return 0;

@@ -19,6 +19,8 @@ inline constexpr std::string_view kNameTooLong =
     "NAME TOO LONG FOR A 255-BYTE DIRECTORY RECORD, NOT ADDED: %s";
 inline constexpr std::string_view kInvalidName = "INVALID NAME, NOT ADDED: %s";
 inline constexpr std::string_view kNotAFile = "NOT A FILE, NOT ADDED: %s";
+inline constexpr std::string_view kSpecialFile = "SOCKET, PIPE OR DEVICE, NOT ADDED: %s";
+inline constexpr std::string_view kBrokenLink = "SYMBOLIC LINK LEADS NOWHERE, NOT ADDED: %s";
 inline constexpr std::string_view kNameUsedByDirectory =
     "A DIRECTORY OF THIS NAME EXISTS, FILE NOT ADDED: %s";
 inline constexpr std::string_view kNameUsedByFile =

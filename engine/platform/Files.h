@@ -18,12 +18,22 @@ enum FileAttribute : std::uint32_t {
   kAttrArchive = 0x20,    // changed since the last recording (see ClearArchiveMark)
 };
 
+// What a name stands for, links followed. Only regular files and directories have content that
+// can be recorded.
+enum class SourceKind : std::uint8_t {
+  Regular,
+  Directory,
+  Special,     // a socket, a FIFO or a device node
+  BrokenLink,  // a symbolic link that leads nowhere, or round in a loop
+};
+
 struct DirEntry {
   std::string name;        // the long name, as the file system holds it
   std::string alias;       // generated 8.3 alias; empty when the name already fits 8.3
   std::uint32_t attributes = 0;
   std::uint64_t size = 0;  // 0 for directories
   std::int64_t mtime = 0;  // last write, seconds since 1970-01-01 UTC
+  SourceKind kind = SourceKind::Regular;
 };
 
 struct DirListing {
@@ -36,8 +46,8 @@ struct DirListing {
 };
 
 // Reads one directory. Symbolic links are followed for the entry's kind and size; a link that
-// leads nowhere is listed as a file of size 0 with its own time. Aliases are unique within the
-// directory.
+// leads nowhere (or round in a loop) is listed as a BrokenLink file of size 0 with its own time.
+// Aliases are unique within the directory.
 DirListing ListDirectory(const std::string& path);
 
 // One path's entry (the alias is computed as if the name stood alone in its directory).
