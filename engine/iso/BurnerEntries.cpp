@@ -76,7 +76,13 @@ std::int32_t TZelvoBurner::AddFileEntry(TDEntry* Dir, const platform::DirEntry& 
     return 0;
   }
   if (entry != nullptr) {
-    if (!ReplaceFile) return 0;  // the first file of a name wins, without a message
+    if (!ReplaceFile) {
+      // The first file of a name wins, without a message: it is the same file again, or an
+      // older version of it. A name that differs in case is another file, which readers
+      // that ignore case could not tell apart: leaving it out is said.
+      if (entry->LongName != longName) Report(isotext::kNameDiffersInCase, shown);
+      return 0;
+    }
     // An imported entry's data was never counted, so there is nothing to take back.
     if (!entry->Imported) CompilationBytes -= RoundedBytes(entry->Size);
     tree_.Rename(entry, std::move(longName), std::move(shortName));

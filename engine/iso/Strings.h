@@ -23,6 +23,8 @@ inline constexpr std::string_view kSpecialFile = "SOCKET, PIPE OR DEVICE, NOT AD
 inline constexpr std::string_view kBrokenLink = "SYMBOLIC LINK LEADS NOWHERE, NOT ADDED: %s";
 inline constexpr std::string_view kNameUsedByDirectory =
     "A DIRECTORY OF THIS NAME EXISTS, FILE NOT ADDED: %s";
+inline constexpr std::string_view kNameDiffersInCase =
+    "A FILE WHOSE NAME DIFFERS ONLY IN CASE IS ALREADY THERE, NOT ADDED: %s";
 inline constexpr std::string_view kNameUsedByFile =
     "A FILE OF THIS NAME EXISTS, DIRECTORY NOT ADDED: %s";
 inline constexpr std::string_view kCannotReadDirectory = "CANNOT READ DIRECTORY, SKIPPED: %s";
