@@ -12,9 +12,6 @@ namespace {
 
 // The last place in a sector where a record's fixed part still fits.
 constexpr std::size_t kLastRecordStart = kImportSectorSize - kRecordHeaderLength;
-// From these identifier lengths on a record is refused with the name-length message.
-constexpr std::size_t kJolietIdentifierLimit = 215;
-constexpr std::size_t kIsoIdentifierLimit = 240;
 // A CD-XA system-use field met where a record should start: its owner ids (four zero bytes),
 // the attributes' high byte, and the low byte 0x55 with the signature "XA" after it.
 constexpr std::size_t kXaFieldLength = 14;
@@ -103,16 +100,16 @@ std::optional<ImportedRecord> SessionTreeWalk::NextRecord(Frame& frame) {
   }
   const std::size_t idLength = s[at + 32];
   if (tree_ == DirectoryTree::Iso && idLength == 1 && s[at + kRecordHeaderLength] <= 1) return std::nullopt;
-  const std::size_t limit = tree_ == DirectoryTree::Joliet ? kJolietIdentifierLimit : kIsoIdentifierLimit;
-  if (idLength >= limit) {
+  // Every identifier its record holds is read, whatever its length: any limit below the
+  // record's would drop names that a writer (this one included) put on the disc. One running
+  // past its record would take the next record's bytes for a name: it is refused and named.
+  if (kRecordHeaderLength + idLength > length) {
     const std::size_t shown = std::min(idLength, kImportSectorSize - at - kRecordHeaderLength);
     burner_.DebugMessage(std::string(isotext::kImportNameTooLong) + "\n\r" +
                              ShownIdentifier({s + at + kRecordHeaderLength, shown}, tree_),
                          4);
     return std::nullopt;
   }
-  // An identifier running past its record would take the next record's bytes for a name.
-  if (kRecordHeaderLength + idLength > length) return std::nullopt;
   return DecodeRecord({s + at, length}, tree_, times_);
 }
 
