@@ -33,10 +33,12 @@ std::string ChildPath(const TDEntry* parent, const std::string& name) {
 
 }  // namespace
 
-SessionTreeWalk::SessionTreeWalk(TZelvoBurner& burner, const SessionSource& source, DirectoryTree tree)
-    : burner_(burner), source_(source), tree_(tree) {}
+SessionTreeWalk::SessionTreeWalk(TZelvoBurner& burner, const SessionSource& source, DirectoryTree tree,
+                                 std::optional<std::uint32_t> bootImage)
+    : burner_(burner), source_(source), tree_(tree), bootImage_(bootImage) {}
 
 void SessionTreeWalk::Run(std::uint32_t extent, std::uint32_t length, TDEntry* dir) {
+  root_ = dir;
   Enter(extent, length, dir);
   while (!stack_.empty() && !stopped_) {
     Frame& frame = *stack_.back();
@@ -115,6 +117,8 @@ std::optional<ImportedRecord> SessionTreeWalk::NextRecord(Frame& frame) {
 
 void SessionTreeWalk::Import(const ImportedRecord& record, TDEntry* dir) {
   if (!record.directory) {
+    // The next layout lists the boot image again if the compilation is still bootable.
+    if (IsBootImageRecord(record, dir)) return;
     // A file whose data was never recorded would list, and extract, as whatever the disc holds
     // there (zeros, or another session's data).
     const std::uint64_t sectors = SectorsOf(record.dataLength);
@@ -137,6 +141,11 @@ void SessionTreeWalk::Import(const ImportedRecord& record, TDEntry* dir) {
     return;
   }
   Enter(record.extent, record.dataLength, child);
+}
+
+bool SessionTreeWalk::IsBootImageRecord(const ImportedRecord& record, const TDEntry* dir) const {
+  return bootImage_ && record.extent == *bootImage_ && dir == root_ &&
+         (record.searchRec.attributes & platform::kAttrHidden) != 0;
 }
 
 bool SessionTreeWalk::Claim(std::uint32_t first, std::uint32_t end) {

@@ -155,6 +155,30 @@ TEST_F(ImportDiscTest, FilesWhoseDataIsMissingAreNamedAndTheStatusSaysSo) {
   EXPECT_EQ(FilesBelow(out), (std::map<std::string, std::string>{{"a.txt", "first"}}));
 }
 
+// A bootable session lists its boot image as a hidden file in the root; that record is the
+// writer's, and the import leaves it out, whether it is named BOOT.IMG or (when the user has a
+// file of that name) BOOT~1.IMG. The user's own files stay, hidden ones included.
+TEST_F(ImportDiscTest, TheBootImagesRecordIsNoUserFile) {
+  const std::string boot = tmp.Write("boot.bin", Content(4096, 'b'));
+  for (const bool userHasBootImg : {false, true}) {
+    SCOPED_TRACE(userHasBootImg ? "user's BOOT.IMG" : "no user file of that name");
+    std::map<std::string, std::string> files{{"a.txt", "a"}, {".hidden.txt", "h"}};
+    if (userHasBootImg) files["BOOT.IMG"] = "the user's";
+    std::filesystem::remove_all(tmp / "src");
+    const std::string src = MakeSources(files);
+    const std::string image = tmp / "boot.iso";
+    ASSERT_EQ(RunCli({"mkiso", "-o", image, "--boot", boot, src}).status, 0);
+    InsertImage(image);
+    burner.ResetCompilation(65535, 8191);
+    ASSERT_TRUE(burner.ImportSession(-1, nullptr));
+    std::set<std::string> names;
+    for (const TFEntry* e = burner.RootDirectory()->FirstEntry; e != nullptr; e = e->Next) names.insert(e->LongName);
+    std::set<std::string> expected{"a.txt", ".hidden.txt"};
+    if (userHasBootImg) expected.insert("BOOT.IMG");
+    EXPECT_EQ(names, expected);
+  }
+}
+
 // ls and extract take in as many entries as a compilation may hold, more than 65535.
 TEST_F(ImportDiscTest, LsReadsSessionsOfMoreThan65535Files) {
   constexpr int kFileCount = 66000;
