@@ -11,9 +11,6 @@ namespace kivo::cli {
 
 namespace {
 
-// The capacities the main window resets its compilation to.
-constexpr std::int32_t kMaxFiles = 600000;
-constexpr std::int32_t kMaxDirectories = 20000;
 constexpr std::int32_t kAllAttributes = 63;
 
 // An absolute path without a trailing "/", so that kept paths come out the same however the
@@ -110,10 +107,10 @@ std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& opti
   return {};
 }
 
-int ReportLeftOut(const std::string& command, int leftOut) {
+int ReportLeftOut(const std::string& command, int leftOut, const std::string& one, const std::string& many) {
   if (leftOut == 0) return 0;
-  std::cerr << "kivoardel-cli " << command << ": done, but " << leftOut
-            << (leftOut == 1 ? " source was" : " sources were") << " left out (named above)\n";
+  std::cerr << "kivoardel-cli " << command << ": done, but " << leftOut << ' '
+            << (leftOut == 1 ? one + " was" : many + " were") << " left out (named above)\n";
   return kExitSourcesLeftOut;
 }
 

@@ -14,6 +14,11 @@ class TZelvoBurner;
 
 namespace kivo::cli {
 
+// The capacities the main window resets its compilation to: every command that fills one, from
+// sources or from a session of the disc, takes in as much.
+inline constexpr std::int32_t kMaxFiles = 600000;
+inline constexpr std::int32_t kMaxDirectories = 20000;
+
 struct CompilationOptions {
   std::string volume;
   bool noJoliet = false;
@@ -40,7 +45,8 @@ std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& opti
 
 // The exit status of a command that recorded or saved everything it could, but left sources out.
 inline constexpr int kExitSourcesLeftOut = 2;
-// The line that says so, and the status.
-int ReportLeftOut(const std::string& command, int leftOut);
+// The line that says so, and the status; ls and extract leave out entries of the disc.
+int ReportLeftOut(const std::string& command, int leftOut, const std::string& one = "source",
+                  const std::string& many = "sources");
 
 }  // namespace kivo::cli

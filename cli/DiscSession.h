@@ -21,8 +21,12 @@ struct SessionChoice {
 void AddSessionOptions(CLI::App& command, SessionChoice& choice);
 
 // The burner with the chosen session imported; null (with the reason printed) when the drive
-// or the session could not be read.
-std::unique_ptr<TZelvoBurner> OpenSession(const SessionChoice& choice);
+// or the session could not be read, or the disc holds no such session. *incomplete tells
+// whether the import left entries out (each named in the engine's messages).
+std::unique_ptr<TZelvoBurner> OpenSession(const SessionChoice& choice, bool* incomplete);
+
+// The line that says an import left entries out, and the exit status for it.
+int ReportIncompleteSession(const std::string& command);
 
 // Every entry below dir, depth first in list order, with its path from dir ("/" between
 // names); a directory's entries come right after it.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/CompilationSources.h"
 #include "cli/DiscSession.h"
 #include "engine/platform/Files.h"
 
@@ -16,6 +17,7 @@ namespace {
 struct ExtractOptions {
   SessionChoice choice;
   bool all = false;
+  bool overwrite = false;
   std::vector<std::string> paths;  // DISC_PATH DEST, or DEST_DIR with --all
 };
 
@@ -50,7 +52,14 @@ std::pair<std::string, std::string> SplitDiscPath(const std::string& discPath) {
   return {directory, name};
 }
 
-int ExtractOne(TZelvoBurner& burner, const std::string& discPath, const std::string& dest) {
+// Nothing is asked: a file already there stays unless --overwrite was given, and is named.
+bool KeepsExisting(const std::string& target, bool overwrite) {
+  if (overwrite || !platform::PathTaken(target)) return false;
+  std::cerr << "kivoardel-cli: kept the existing " << target << " (--overwrite replaces it)\n";
+  return true;
+}
+
+int ExtractOne(TZelvoBurner& burner, const std::string& discPath, const std::string& dest, bool overwrite) {
   const auto [directory, name] = SplitDiscPath(discPath);
   const TDEntry* dir = burner.FindDirectory(directory);
   TFEntry* entry = dir == nullptr || name.empty() ? nullptr : burner.FindFileEntry(dir, name);
@@ -63,29 +72,31 @@ int ExtractOne(TZelvoBurner& burner, const std::string& discPath, const std::str
     return 1;
   }
   // Into an existing folder the file goes under its own name, as cp does.
-  const auto target = platform::StatPath(dest);
-  const bool intoFolder = target && (target->attributes & platform::kAttrDirectory) != 0;
+  const auto existing = platform::StatPath(dest);
+  const bool intoFolder = existing && (existing->attributes & platform::kAttrDirectory) != 0;
   const std::string localName = LocalName(entry->LongName);
   if (intoFolder && !StaysInside(localName)) {
     std::cerr << "kivoardel-cli: refused to extract a file named \"" << entry->LongName << "\"\n";
     return 1;
   }
-  return burner.ExtractFile(entry, intoFolder ? (dest.ends_with('/') ? dest : dest + "/") + localName : dest) == 1 ? 0 : 1;
+  const std::string target = intoFolder ? (dest.ends_with('/') ? dest : dest + "/") + localName : dest;
+  if (KeepsExisting(target, overwrite)) return kExitSourcesLeftOut;
+  return burner.ExtractFile(entry, target) == 1 ? 0 : 1;
 }
 
-int ExtractAll(TZelvoBurner& burner, const std::string& destDir) {
+int ExtractAll(TZelvoBurner& burner, const std::string& destDir, bool overwrite) {
   std::string error;
   if (!platform::MakeDirectory(destDir, &error)) {
     std::cerr << "kivoardel-cli: cannot create " << error << '\n';
     return 1;
   }
-  int files = 0, failures = 0;
+  int files = 0, leftOut = 0;
   // A folder that could not be made takes its contents with it: they are counted, not tried.
   std::vector<std::string> missingFolders;
   ForEachEntry(burner.RootDirectory(), [&](const TFEntry& entry, const std::string& path) {
     for (const std::string& missing : missingFolders) {
       if (path.starts_with(missing)) {
-        ++failures;
+        ++leftOut;
         return;
       }
     }
@@ -95,25 +106,25 @@ int ExtractAll(TZelvoBurner& burner, const std::string& destDir) {
     const std::string target = destDir + "/" + parent + name;
     if (!StaysInside(name)) {
       std::cerr << "kivoardel-cli: refused to extract an entry named \"" << entry.LongName << "\"\n";
-      ++failures;
+      ++leftOut;
     } else if (entry.IsDirectory()) {
-      if (!platform::MakeDirectory(target, &error)) {
+      // Each folder is made once, below one made (or checked) just before it: a link found in
+      // its place is refused rather than followed out of the destination.
+      if (!platform::MakeFolder(target, &error)) {
         std::cerr << "kivoardel-cli: cannot create " << error << '\n';
-        ++failures;
+        ++leftOut;
         missingFolders.push_back(path + "/");
       }
+    } else if (KeepsExisting(target, overwrite)) {
+      ++leftOut;
     } else if (burner.ExtractFile(const_cast<TFEntry*>(&entry), target) == 1) {
       ++files;
     } else {
-      ++failures;
+      ++leftOut;
     }
   });
   std::cout << "extracted " << files << " files to " << destDir << '\n';
-  if (failures != 0) {
-    std::cerr << "kivoardel-cli: " << failures << " entries could not be extracted\n";
-    return 1;
-  }
-  return 0;
+  return ReportLeftOut("extract", leftOut, "entry", "entries");
 }
 
 int Extract(const ExtractOptions& options) {
@@ -122,9 +133,13 @@ int Extract(const ExtractOptions& options) {
                               : "kivoardel-cli: extract takes a path on the disc and a destination\n");
     return 1;
   }
-  const auto burner = OpenSession(options.choice);
+  bool incomplete = false;
+  const auto burner = OpenSession(options.choice, &incomplete);
   if (!burner) return 1;
-  return options.all ? ExtractAll(*burner, options.paths[0]) : ExtractOne(*burner, options.paths[0], options.paths[1]);
+  const int status = options.all ? ExtractAll(*burner, options.paths[0], options.overwrite)
+                                 : ExtractOne(*burner, options.paths[0], options.paths[1], options.overwrite);
+  // The files that were never imported are missing from an --all extraction as well.
+  return incomplete && options.all && status != 1 ? ReportIncompleteSession("extract") : status;
 }
 
 }  // namespace
@@ -135,6 +150,7 @@ void AddExtractCommand(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<ExtractOptions>();
   AddSessionOptions(*command, options->choice);
   command->add_flag("--all", options->all, "extract every file of the session, recreating its folders");
+  command->add_flag("--overwrite", options->overwrite, "replace files that already exist (else they are kept and named)");
   command->add_option("paths", options->paths, "DISC_PATH DEST, or DEST_DIR with --all")->required();
   command->callback([&exitStatus, options] { exitStatus = Extract(*options); });
 }

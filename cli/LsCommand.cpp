@@ -23,12 +23,14 @@ std::string EntryLine(const TFEntry& entry, const std::string& path) {
 }
 
 int ListSession(const SessionChoice& choice) {
-  const auto burner = OpenSession(choice);
+  bool incomplete = false;
+  const auto burner = OpenSession(choice, &incomplete);
   if (!burner) return 1;
   ForEachEntry(burner->RootDirectory(), [](const TFEntry& entry, const std::string& path) {
     std::cout << EntryLine(entry, path) << '\n';
   });
-  return 0;
+  std::cout << std::flush;
+  return incomplete ? ReportIncompleteSession("ls") : 0;
 }
 
 }  // namespace

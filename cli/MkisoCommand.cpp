@@ -1,7 +1,8 @@
 // mkiso: an image file of the sources given, made the way the main window saves an image: a
 // fresh compilation, each source added as a ticked row, empty directories pruned, and the
 // save, which lays the image out. The quick save writes on this thread; --streamed goes
-// through the recording's cache and writer threads.
+// through the recording's cache and writer threads. Either way an older file of the output's
+// name is replaced only by a complete image.
 #include <iostream>
 #include <memory>
 #include <string>
@@ -10,6 +11,8 @@
 #include "cli/CompilationSources.h"
 #include "cli/Progress.h"
 #include "engine/iso/TZelvoBurner.h"
+#include "engine/platform/Files.h"
+#include "engine/platform/ReplacementFile.h"
 
 namespace kivo::cli {
 
@@ -26,7 +29,37 @@ int Fail(const std::string& text) {
   return 1;
 }
 
+// An image over one of its sources, or among the files it is made of, would read itself or
+// destroy what it copies: such an output is refused before anything is read or written.
+std::string OutputAmongSources(const MkisoOptions& options) {
+  const std::string output = platform::ResolvedPath(options.output);
+  for (const std::string& source : options.compilation.sources) {
+    const std::string path = platform::ResolvedPath(source);
+    const std::string folder = path == "/" ? path : path + "/";
+    if (output == path || output.starts_with(folder)) {
+      return "the image file " + options.output + " would lie among the sources (" + source +
+             "); choose a place outside them";
+    }
+  }
+  return {};
+}
+
+// The streamed save writes by name from its own thread; the name it is given is the temporary
+// one, which takes the image file's place only once the save has ended well.
+int SaveStreamed(TZelvoBurner& burner, const std::string& output, int leftOut) {
+  platform::ReplacementFile image;
+  if (!image.Create(output, platform::ReplacementFile::Links::Follow)) return Fail(image.LastError());
+  image.file().Close();
+  WriteDoneWait wait(burner);
+  // A refusal to start has been logged already and raises no OnWriteDone to wait for.
+  if (burner.SaveISO(image.Path(), false) != -1) return 1;
+  if (const std::string error = wait.Wait(true); !error.empty()) return Fail(error);
+  if (!image.Commit()) return Fail(image.LastError());
+  return ReportLeftOut("mkiso", leftOut);
+}
+
 int MakeImage(const MkisoOptions& options) {
+  if (const std::string refusal = OutputAmongSources(options); !refusal.empty()) return Fail(refusal);
   TZelvoBurner burner;
   burner.OnDebugMessage = [](TSCSIDevice*, const std::string& message, std::uint8_t) {
     std::cerr << message << '\n';
@@ -42,11 +75,7 @@ int MakeImage(const MkisoOptions& options) {
     if (burner.SaveISO(options.output, true) != 1 || !writeError.empty()) return Fail(writeError);
     return ReportLeftOut("mkiso", leftOut);
   }
-  WriteDoneWait wait(burner);
-  // A refusal to start has been logged already and raises no OnWriteDone to wait for.
-  if (burner.SaveISO(options.output, false) != -1) return 1;
-  if (const std::string error = wait.Wait(true); !error.empty()) return Fail(error);
-  return ReportLeftOut("mkiso", leftOut);
+  return SaveStreamed(burner, options.output, leftOut);
 }
 
 }  // namespace

@@ -31,6 +31,15 @@ std::int32_t TZelvoBurner::AddFileEntry(TDEntry* Dir, const platform::DirEntry& 
     Report(isotext::kNotAFile, shown);
     return 0;
   }
+  // Neither has content to record: an empty file in their place would pass for the real thing.
+  if (SearchRec.kind == platform::SourceKind::Special) {
+    Report(isotext::kSpecialFile, shown);
+    return 0;
+  }
+  if (SearchRec.kind == platform::SourceKind::BrokenLink) {
+    Report(isotext::kBrokenLink, shown);
+    return 0;
+  }
   if (SearchRec.size > kMaxFileSize) {
     Report(isotext::kFileTooLarge, shown);
     return 0;
@@ -67,7 +76,13 @@ std::int32_t TZelvoBurner::AddFileEntry(TDEntry* Dir, const platform::DirEntry& 
     return 0;
   }
   if (entry != nullptr) {
-    if (!ReplaceFile) return 0;  // the first file of a name wins, without a message
+    if (!ReplaceFile) {
+      // The first file of a name wins, without a message: it is the same file again, or an
+      // older version of it. A name that differs in case is another file, which readers
+      // that ignore case could not tell apart: leaving it out is said.
+      if (entry->LongName != longName) Report(isotext::kNameDiffersInCase, shown);
+      return 0;
+    }
     // An imported entry's data was never counted, so there is nothing to take back.
     if (!entry->Imported) CompilationBytes -= RoundedBytes(entry->Size);
     tree_.Rename(entry, std::move(longName), std::move(shortName));

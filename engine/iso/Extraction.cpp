@@ -8,6 +8,7 @@
 #include "engine/iso/Strings.h"
 #include "engine/iso/TZelvoBurner.h"
 #include "engine/platform/Files.h"
+#include "engine/platform/ReplacementFile.h"
 #include "engine/platform/Time.h"
 
 namespace kivo {
@@ -37,17 +38,18 @@ std::int32_t TZelvoBurner::ExtractFile(TFEntry* Entry, const std::string& DestFi
   auto sector = static_cast<std::uint32_t>(Entry->IsoAddress);
   auto remaining = static_cast<std::uint32_t>(Entry->Size);  // a record holds 32 bits of size
 
-  platform::File file;
-  if (!file.Open(DestFileName, platform::File::Mode::Create)) {
-    DebugMessage(fmt::sprintf(isotext::kExtractCannotCreate, Entry->LongName, file.LastError()), 0);
+  // The copy is made under a name of its own and takes DestFileName's place only when whole:
+  // an error or an interruption leaves no shorter file that would look like a complete one,
+  // and a symbolic link found at DestFileName is replaced, never written through.
+  platform::ReplacementFile copy;
+  if (!copy.Create(DestFileName, platform::ReplacementFile::Links::Replace)) {
+    DebugMessage(fmt::sprintf(isotext::kExtractCannotCreate, Entry->LongName, copy.LastError()), 0);
     return 0;
   }
-  // Whatever stops the copy removes the file: a shorter file would look like a complete one.
+  platform::File& file = copy.file();
   const auto fail = [&](const std::string& message) {
-    file.Close();
-    std::string error;
+    copy.Discard();
     DebugMessage(message, 0);
-    if (!platform::RemoveFile(DestFileName, &error)) DebugMessage(error, 0);
     return 0;
   };
 
@@ -65,14 +67,14 @@ std::int32_t TZelvoBurner::ExtractFile(TFEntry* Entry, const std::string& DestFi
     sector += count;
     remaining -= chunk;
   }
-  file.Close();
 
   std::string error;
   const auto date = DecodeDateTime(Entry->DateTime);
   // The content is complete either way; a date that cannot be set is said, not fatal.
-  if (!date || !platform::SetFileTime(DestFileName, platform::LocalToUnix(*date), &error)) {
+  if (!date || !platform::SetFileTime(copy.Path(), platform::LocalToUnix(*date), &error)) {
     DebugMessage(fmt::sprintf(isotext::kExtractCannotDate, DestFileName, error), 0);
   }
+  if (!copy.Commit()) return fail(fmt::sprintf(isotext::kExtractWriteFailed, Entry->LongName, copy.LastError()));
   return 1;
 }
 

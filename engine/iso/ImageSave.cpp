@@ -13,6 +13,7 @@
 #include "engine/iso/IsoFields.h"
 #include "engine/iso/Strings.h"
 #include "engine/iso/TZelvoBurner.h"
+#include "engine/platform/ReplacementFile.h"
 #include "engine/platform/Threads.h"
 
 namespace kivo {
@@ -36,8 +37,13 @@ class ImageOutput {
   ImageOutput()
       : buffer_(static_cast<std::uint8_t*>(::operator new[](kOutputBytes, kBufferAlignment))) {}
 
+  // The image takes the place of an older file of that name only once it is complete: a save
+  // that fails leaves the old file as it was. A link as the name is followed, as it would be by
+  // writing into it, and a device or a pipe is written into.
   bool Create(const std::string& path) {
-    if (!file_.Open(path, platform::File::Mode::Create)) error_ = fmt::sprintf(isotext::kCannotCreateImage, file_.LastError());
+    if (!image_.Create(path, platform::ReplacementFile::Links::Follow)) {
+      error_ = fmt::sprintf(isotext::kCannotCreateImage, image_.LastError());
+    }
     return ok();
   }
 
@@ -61,17 +67,19 @@ class ImageOutput {
   }
 
   void Flush() {
-    if (ok() && used_ > 0 && file_.Write(buffer_.get(), used_) != used_) {
-      error_ = fmt::sprintf(isotext::kCannotWriteImage, file_.LastError());
+    if (ok() && used_ > 0 && image_.file().Write(buffer_.get(), used_) != used_) {
+      error_ = fmt::sprintf(isotext::kCannotWriteImage, image_.file().LastError());
     }
     used_ = 0;
   }
 
+  // Completes the image; one that failed is dropped (so is one never closed).
   void Close() {
     Flush();
-    file_.Close();
-    // Closing is where some file systems report what the writes could not.
-    if (ok() && !file_.LastError().empty()) error_ = fmt::sprintf(isotext::kCannotWriteImage, file_.LastError());
+    if (ok() && !image_.Commit()) {
+      // Syncing and closing are where some file systems report what the writes could not.
+      error_ = fmt::sprintf(isotext::kCannotWriteImage, image_.LastError());
+    }
   }
 
   bool ok() const { return error_.empty(); }
@@ -79,7 +87,7 @@ class ImageOutput {
   std::int64_t Sectors() const { return sectors_; }
 
  private:
-  platform::File file_;
+  platform::ReplacementFile image_;
   std::unique_ptr<std::uint8_t[], AlignedFree> buffer_;
   std::int64_t used_ = 0;
   std::int64_t sectors_ = 0;  // sectors handed over, buffered ones included
@@ -102,8 +110,10 @@ class QuickImageWriter {
       CheckPosition(*e);
       CopySource(e->SourcePath, e->Size);
     }
+    // A source that failed leaves an image that must not take the old file's place.
+    if (!error_.empty()) return error_;
     out_.Close();
-    return error_.empty() ? out_.error() : error_;
+    return out_.error();
   }
 
  private:

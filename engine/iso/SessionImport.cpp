@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 
 #include "engine/drive/BigEndian.h"
 #include "engine/iso/SessionImportWalk.h"
@@ -25,12 +26,42 @@ constexpr std::uint8_t kTerminator = 255;
 constexpr std::size_t kRootExtent = 158;
 constexpr std::size_t kRootDataLength = 166;
 constexpr std::size_t kEscapeSequences = 88;
+constexpr std::uint8_t kBootRecord = 0;
+constexpr std::size_t kBootSystemId = 7;
+constexpr std::size_t kBootCatalogLocation = 71;
+// The catalog's validation entry ends in its key bytes; the default entry after it gives the
+// image's first sector.
+constexpr std::size_t kCatalogKey = 30;
+constexpr std::size_t kDefaultEntryImage = 40;
 
 // A supplementary descriptor is a Joliet one only with a UCS-2 escape sequence ("%/@", "%/C"
 // or "%/E"); any other (an enhanced descriptor, say) holds names that are not UCS-2.
 bool AnnouncesJoliet(const std::uint8_t* descriptor) {
   const std::uint8_t* e = descriptor + kEscapeSequences;
   return e[0] == '%' && e[1] == '/' && (e[2] == '@' || e[2] == 'C' || e[2] == 'E');
+}
+
+// Where the session's boot image starts, when its descriptors name a boot catalog with a valid
+// default entry. A bootable session lists its image as a hidden file in the root, which is the
+// writer's own record and no file of the user's.
+std::optional<std::uint32_t> BootImageStart(const SessionSource& source) {
+  std::array<std::uint8_t, kImportSectorSize> sector{};
+  for (std::uint32_t offset = kFirstDescriptor; offset <= kLastDescriptor; ++offset) {
+    if (source.start > UINT32_MAX - offset) break;
+    sector.fill(0);
+    if (!source.read(source.start + offset, sector) || std::memcmp(&sector[1], "CD001", 5) != 0) continue;
+    if (sector[0] == kTerminator) break;
+    if (sector[0] != kBootRecord ||
+        std::memcmp(&sector[kBootSystemId], isotext::kBootSystemId.data(), isotext::kBootSystemId.size()) != 0) {
+      continue;
+    }
+    const std::uint32_t catalog = le32(&sector[kBootCatalogLocation]);
+    sector.fill(0);
+    if (!source.read(catalog, sector)) return std::nullopt;
+    if (sector[0] != 1 || sector[kCatalogKey] != 0x55 || sector[kCatalogKey + 1] != 0xAA) return std::nullopt;
+    return le32(&sector[kDefaultEntryImage]);
+  }
+  return std::nullopt;
 }
 
 // Walks the descriptors after the session start for one of the wanted type; true when its tree
@@ -46,7 +77,8 @@ bool ImportFromDescriptor(TZelvoBurner& burner, const SessionSource& source, std
     if (sector[0] != wanted) continue;
     if (wanted == kSupplementaryDescriptor && !AnnouncesJoliet(sector.data())) continue;
     const DirectoryTree tree = wanted == kSupplementaryDescriptor ? DirectoryTree::Joliet : DirectoryTree::Iso;
-    SessionTreeWalk(burner, source, tree).Run(le32(&sector[kRootExtent]), le32(&sector[kRootDataLength]), dir);
+    SessionTreeWalk(burner, source, tree, BootImageStart(source))
+        .Run(le32(&sector[kRootExtent]), le32(&sector[kRootDataLength]), dir);
     return true;
   }
   return false;

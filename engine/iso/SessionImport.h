@@ -20,8 +20,10 @@ using SectorReader = std::function<bool(std::uint32_t lba, std::span<std::uint8_
 struct SessionSource {
   SectorReader read;
   std::uint32_t start = 0;  // the session's first sector: its volume descriptors follow at +16
-  // The first sector beyond the disc's readable part. Directories reaching past it are cut
-  // there, so that a forged length cannot make the import read a whole disc many times over.
+  // The first sector beyond what the session recorded (beyond the disc's readable part when the
+  // track's size is unknown). Directories reaching past it are cut there, so that a forged
+  // length cannot make the import read a whole disc many times over; files reaching past it are
+  // left out, as their data is not on the disc.
   std::uint32_t end = UINT32_MAX;
 };
 

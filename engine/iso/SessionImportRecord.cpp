@@ -17,8 +17,6 @@ constexpr std::size_t kDate = 18;
 constexpr std::size_t kFlags = 25;
 constexpr std::size_t kIdentifierLength = 32;
 
-// Joliet keeps a ";" inside the first two characters as part of the name.
-constexpr std::size_t kJolietVersionSearchStart = 2;
 
 std::u16string Ucs2(std::span<const std::uint8_t> identifier) {
   std::u16string units(identifier.size() / 2, u'\0');
@@ -35,6 +33,20 @@ std::string WithoutSlashes(std::string name) {
   return name;
 }
 
+// A file identifier ends in its version (";1"): only a last ";" followed by nothing but
+// digits is cut, so that a ";" the name itself holds stays ("ab;c.txt;1" is "ab;c.txt"). A
+// ";" in the first place would leave no name and is kept. Directory identifiers carry no
+// version and are left whole.
+template <typename Text>
+void CutVersion(Text& name, bool directory) {
+  const std::size_t semicolon = name.rfind(';');
+  if (directory || semicolon == Text::npos || semicolon == 0) return;
+  for (std::size_t i = semicolon + 1; i < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return;
+  }
+  name.resize(semicolon);
+}
+
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 bool IsRealDay(int year, int month, int day) {
@@ -45,16 +57,14 @@ bool IsRealDay(int year, int month, int day) {
 
 }  // namespace
 
-std::string ImportedName(std::span<const std::uint8_t> identifier, DirectoryTree tree) {
+std::string ImportedName(std::span<const std::uint8_t> identifier, DirectoryTree tree, bool directory) {
   if (tree == DirectoryTree::Joliet) {
     std::u16string units = Ucs2(identifier);
-    const std::size_t cut = units.find(u';', kJolietVersionSearchStart);
-    if (cut != std::u16string::npos) units.resize(cut);
+    CutVersion(units, directory);
     return WithoutSlashes(platform::Utf16ToUtf8(units));
   }
   std::string name(identifier.begin(), identifier.end());
-  const std::size_t cut = name.find(';');
-  if (cut != std::string::npos) name.resize(cut);
+  CutVersion(name, directory);
   return WithoutSlashes(std::move(name));
 }
 
@@ -104,7 +114,7 @@ ImportedRecord DecodeRecord(std::span<const std::uint8_t> record, DirectoryTree 
   out.dataLength = le32(r + kDataLength);
   out.directory = (r[kFlags] & kFlagDirectory) != 0;
   platform::DirEntry& rec = out.searchRec;
-  rec.name = ImportedName(record.subspan(kRecordHeaderLength, r[kIdentifierLength]), tree);
+  rec.name = ImportedName(record.subspan(kRecordHeaderLength, r[kIdentifierLength]), tree, out.directory);
   rec.alias = NameToAlias(rec.name);
   rec.size = out.dataLength;
   rec.attributes = ((r[kFlags] & kFlagHidden) ? platform::kAttrHidden : 0u) |

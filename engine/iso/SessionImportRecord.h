@@ -21,11 +21,10 @@ struct ImportedRecord {
   platform::DirEntry searchRec;  // what AddFileEntry / AddDirectoryEntry receive
 };
 
-// The name an identifier gives its entry. Joliet: UCS-2 big-endian, cut at the first ";" from
-// the third character on; ISO 9660: the bytes as they are, cut at the first ";". A "/" (which
-// no disc name may hold) becomes "%2F", so that no name can reach outside its directory when
-// it is extracted.
-std::string ImportedName(std::span<const std::uint8_t> identifier, DirectoryTree tree);
+// The name an identifier gives its entry. Joliet: UCS-2 big-endian; ISO 9660: the bytes as
+// they are; a file's version (";1" at the end) cut off either way. A "/" (which no disc name may
+// hold) becomes "%2F", so that no name can reach outside its directory when it is extracted.
+std::string ImportedName(std::span<const std::uint8_t> identifier, DirectoryTree tree, bool directory);
 
 // The identifier shown in the name-length message: the text up to its first zero character.
 std::string ShownIdentifier(std::span<const std::uint8_t> identifier, DirectoryTree tree);

@@ -12,9 +12,6 @@ namespace {
 
 // The last place in a sector where a record's fixed part still fits.
 constexpr std::size_t kLastRecordStart = kImportSectorSize - kRecordHeaderLength;
-// From these identifier lengths on a record is refused with the name-length message.
-constexpr std::size_t kJolietIdentifierLimit = 215;
-constexpr std::size_t kIsoIdentifierLimit = 240;
 // A CD-XA system-use field met where a record should start: its owner ids (four zero bytes),
 // the attributes' high byte, and the low byte 0x55 with the signature "XA" after it.
 constexpr std::size_t kXaFieldLength = 14;
@@ -26,16 +23,22 @@ bool IsXaField(const std::uint8_t* p) {
   return p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 0 && p[5] == 0x55 && p[6] == 'X' && p[7] == 'A';
 }
 
+std::uint64_t SectorsOf(std::uint32_t length) {
+  return (std::uint64_t{length} + kImportSectorSize - 1) / kImportSectorSize;
+}
+
 std::string ChildPath(const TDEntry* parent, const std::string& name) {
   return (parent->Path == "\\" ? "\\" : parent->Path + "\\") + name;
 }
 
 }  // namespace
 
-SessionTreeWalk::SessionTreeWalk(TZelvoBurner& burner, const SessionSource& source, DirectoryTree tree)
-    : burner_(burner), source_(source), tree_(tree) {}
+SessionTreeWalk::SessionTreeWalk(TZelvoBurner& burner, const SessionSource& source, DirectoryTree tree,
+                                 std::optional<std::uint32_t> bootImage)
+    : burner_(burner), source_(source), tree_(tree), bootImage_(bootImage) {}
 
 void SessionTreeWalk::Run(std::uint32_t extent, std::uint32_t length, TDEntry* dir) {
+  root_ = dir;
   Enter(extent, length, dir);
   while (!stack_.empty() && !stopped_) {
     Frame& frame = *stack_.back();
@@ -50,7 +53,7 @@ void SessionTreeWalk::Run(std::uint32_t extent, std::uint32_t length, TDEntry* d
 }
 
 void SessionTreeWalk::Enter(std::uint32_t extent, std::uint32_t length, TDEntry* dir) {
-  const std::uint64_t sectors = (std::uint64_t{length} + kImportSectorSize - 1) / kImportSectorSize;
+  const std::uint64_t sectors = SectorsOf(length);
   if (sectors == 0) return;
   std::uint64_t end = std::uint64_t{extent} + sectors;
   if (end > source_.end) {
@@ -99,21 +102,30 @@ std::optional<ImportedRecord> SessionTreeWalk::NextRecord(Frame& frame) {
   }
   const std::size_t idLength = s[at + 32];
   if (tree_ == DirectoryTree::Iso && idLength == 1 && s[at + kRecordHeaderLength] <= 1) return std::nullopt;
-  const std::size_t limit = tree_ == DirectoryTree::Joliet ? kJolietIdentifierLimit : kIsoIdentifierLimit;
-  if (idLength >= limit) {
+  // Every identifier its record holds is read, whatever its length: any limit below the
+  // record's would drop names that a writer (this one included) put on the disc. One running
+  // past its record would take the next record's bytes for a name: it is refused and named.
+  if (kRecordHeaderLength + idLength > length) {
     const std::size_t shown = std::min(idLength, kImportSectorSize - at - kRecordHeaderLength);
     burner_.DebugMessage(std::string(isotext::kImportNameTooLong) + "\n\r" +
                              ShownIdentifier({s + at + kRecordHeaderLength, shown}, tree_),
                          4);
     return std::nullopt;
   }
-  // An identifier running past its record would take the next record's bytes for a name.
-  if (kRecordHeaderLength + idLength > length) return std::nullopt;
   return DecodeRecord({s + at, length}, tree_, times_);
 }
 
 void SessionTreeWalk::Import(const ImportedRecord& record, TDEntry* dir) {
   if (!record.directory) {
+    // The next layout lists the boot image again if the compilation is still bootable.
+    if (IsBootImageRecord(record, dir)) return;
+    // A file whose data was never recorded would list, and extract, as whatever the disc holds
+    // there (zeros, or another session's data).
+    const std::uint64_t sectors = SectorsOf(record.dataLength);
+    if (sectors != 0 && record.extent + sectors > source_.end) {
+      Report(isotext::kImportFileBeyondSession, ChildPath(dir, record.searchRec.name));
+      return;
+    }
     const std::int32_t added =
         burner_.AddFileEntry(dir, record.searchRec, false, static_cast<std::int32_t>(record.extent), "");
     if (added == 0 && CompilationFull()) stopped_ = true;
@@ -129,6 +141,11 @@ void SessionTreeWalk::Import(const ImportedRecord& record, TDEntry* dir) {
     return;
   }
   Enter(record.extent, record.dataLength, child);
+}
+
+bool SessionTreeWalk::IsBootImageRecord(const ImportedRecord& record, const TDEntry* dir) const {
+  return bootImage_ && record.extent == *bootImage_ && dir == root_ &&
+         (record.searchRec.attributes & platform::kAttrHidden) != 0;
 }
 
 bool SessionTreeWalk::Claim(std::uint32_t first, std::uint32_t end) {

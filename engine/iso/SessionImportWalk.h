@@ -19,7 +19,10 @@ namespace kivo {
 
 class SessionTreeWalk {
  public:
-  SessionTreeWalk(TZelvoBurner& burner, const SessionSource& source, DirectoryTree tree);
+  // bootImage: where the session's boot image starts, if it has one; its hidden record in the
+  // root is not imported.
+  SessionTreeWalk(TZelvoBurner& burner, const SessionSource& source, DirectoryTree tree,
+                  std::optional<std::uint32_t> bootImage);
 
   // Adds the directory at extent (length bytes) and everything below it to dir.
   void Run(std::uint32_t extent, std::uint32_t length, TDEntry* dir);
@@ -39,6 +42,8 @@ class SessionTreeWalk {
   // none to import there.
   std::optional<ImportedRecord> NextRecord(Frame& frame);
   void Import(const ImportedRecord& record, TDEntry* dir);
+  // The hidden record of the session's boot image in the root, which a bootable layout writes.
+  bool IsBootImageRecord(const ImportedRecord& record, const TDEntry* dir) const;
   // Marks [first, end) as read; false when part of it was read already.
   bool Claim(std::uint32_t first, std::uint32_t end);
   bool CompilationFull() const;
@@ -47,6 +52,8 @@ class SessionTreeWalk {
   TZelvoBurner& burner_;
   const SessionSource& source_;
   DirectoryTree tree_;
+  std::optional<std::uint32_t> bootImage_;
+  const TDEntry* root_ = nullptr;  // where the session's root directory goes
   std::vector<std::unique_ptr<Frame>> stack_;
   std::map<std::uint32_t, std::uint32_t> claimed_;  // first sector -> end, disjoint
   RecordTimes times_;

@@ -19,8 +19,12 @@ inline constexpr std::string_view kNameTooLong =
     "NAME TOO LONG FOR A 255-BYTE DIRECTORY RECORD, NOT ADDED: %s";
 inline constexpr std::string_view kInvalidName = "INVALID NAME, NOT ADDED: %s";
 inline constexpr std::string_view kNotAFile = "NOT A FILE, NOT ADDED: %s";
+inline constexpr std::string_view kSpecialFile = "SOCKET, PIPE OR DEVICE, NOT ADDED: %s";
+inline constexpr std::string_view kBrokenLink = "SYMBOLIC LINK LEADS NOWHERE, NOT ADDED: %s";
 inline constexpr std::string_view kNameUsedByDirectory =
     "A DIRECTORY OF THIS NAME EXISTS, FILE NOT ADDED: %s";
+inline constexpr std::string_view kNameDiffersInCase =
+    "A FILE WHOSE NAME DIFFERS ONLY IN CASE IS ALREADY THERE, NOT ADDED: %s";
 inline constexpr std::string_view kNameUsedByFile =
     "A FILE OF THIS NAME EXISTS, DIRECTORY NOT ADDED: %s";
 inline constexpr std::string_view kCannotReadDirectory = "CANNOT READ DIRECTORY, SKIPPED: %s";
@@ -60,6 +64,8 @@ inline constexpr std::string_view kImportNameTooLong = "ERROR IMPORTING SESSION,
 inline constexpr std::string_view kImportBeyondDisc =
     "DIRECTORY REACHES BEYOND THE END OF THE DISC, THE REST NOT IMPORTED: %s";
 inline constexpr std::string_view kImportPathTooLong = "DIRECTORY PATH TOO LONG, NOT IMPORTED: %s";
+inline constexpr std::string_view kImportFileBeyondSession =
+    "FILE DATA LIES BEYOND THE RECORDED END OF THE SESSION, NOT IMPORTED: %s";
 
 // Extracting a file from the disc. Type 1: the start (the entry's name, the destination);
 // type 0: the failures, after which no destination file is left behind.

@@ -46,10 +46,13 @@ int FillEntry(int dirFd, const std::string& fullPath, const char* statName, DirE
     // A link that leads nowhere: a file with nothing in it, dated by the link itself.
     entry.attributes |= kAttrArchive;
     entry.size = 0;
+    entry.kind = SourceKind::BrokenLink;
   } else if (S_ISDIR(st.st_mode)) {
     entry.attributes |= kAttrDirectory;
     entry.size = 0;
+    entry.kind = SourceKind::Directory;
   } else {
+    entry.kind = S_ISREG(st.st_mode) ? SourceKind::Regular : SourceKind::Special;
     entry.size = static_cast<std::uint64_t>(st.st_size);
     const ArchiveState state = ReadArchiveMark(fullPath, st);
     if (state == ArchiveState::Unsupported) marksSupported = false;

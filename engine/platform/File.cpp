@@ -42,6 +42,7 @@ File& File::operator=(File&& other) noexcept {
 
 bool File::Fail(int err) {
   error_ = PathErrorText(path_, err);
+  errno = err;  // for a caller that tells the reasons apart
   return false;
 }
 
@@ -71,6 +72,7 @@ bool File::Open(const std::string& path, Mode mode) {
     case Mode::Read: flags |= O_RDONLY; break;
     case Mode::ReadWrite: flags |= O_RDWR; break;
     case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case Mode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
   }
   do {
     fd_ = ::open(path.c_str(), flags, 0666);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kivo::platform {
@@ -17,12 +18,22 @@ enum FileAttribute : std::uint32_t {
   kAttrArchive = 0x20,    // changed since the last recording (see ClearArchiveMark)
 };
 
+// What a name stands for, links followed. Only regular files and directories have content that
+// can be recorded.
+enum class SourceKind : std::uint8_t {
+  Regular,
+  Directory,
+  Special,     // a socket, a FIFO or a device node
+  BrokenLink,  // a symbolic link that leads nowhere, or round in a loop
+};
+
 struct DirEntry {
   std::string name;        // the long name, as the file system holds it
   std::string alias;       // generated 8.3 alias; empty when the name already fits 8.3
   std::uint32_t attributes = 0;
   std::uint64_t size = 0;  // 0 for directories
   std::int64_t mtime = 0;  // last write, seconds since 1970-01-01 UTC
+  SourceKind kind = SourceKind::Regular;
 };
 
 struct DirListing {
@@ -35,8 +46,8 @@ struct DirListing {
 };
 
 // Reads one directory. Symbolic links are followed for the entry's kind and size; a link that
-// leads nowhere is listed as a file of size 0 with its own time. Aliases are unique within the
-// directory.
+// leads nowhere (or round in a loop) is listed as a BrokenLink file of size 0 with its own time.
+// Aliases are unique within the directory.
 DirListing ListDirectory(const std::string& path);
 
 // One path's entry (the alias is computed as if the name stood alone in its directory).
@@ -72,7 +83,19 @@ bool ArchiveMarksSupported(const std::string& path);
 bool SetFileTime(const std::string& path, std::int64_t mtime, std::string* error = nullptr);
 
 bool RemoveFile(const std::string& path, std::string* error = nullptr);
+// The folder a path names its last part in: "." for a bare name, "/" for one in the root.
+std::string ParentFolder(const std::string& path);
+// The absolute path with every link, "." and ".." resolved, to tell whether two paths name the
+// same place. A last part that does not exist yet is kept as given; a path that cannot be
+// resolved at all comes back as it is.
+std::string ResolvedPath(const std::string& path);
 bool MakeDirectory(const std::string& path, std::string* error = nullptr);  // parents included
+// Creates one folder in an existing parent. A folder already there is fine; a symbolic link or
+// anything else in its place is refused ("Not a directory"), so that what is written below it
+// cannot land wherever a link leads.
+bool MakeFolder(const std::string& path, std::string* error = nullptr);
+// Whether anything has this name, a link that leads nowhere included.
+bool PathTaken(const std::string& path);
 
 // The folder of the running executable (for finding libraries beside it).
 std::string ExecutableDirectory();
@@ -81,7 +104,12 @@ std::string ExecutableDirectory();
 // short count means end of file or an error (then LastError() says which).
 class File {
  public:
-  enum class Mode { Read, ReadWrite, Create /* create or truncate, read and write */ };
+  enum class Mode {
+    Read,
+    ReadWrite,
+    Create,     // create or truncate, read and write
+    CreateNew,  // create a file that does not exist yet (not even as a dangling link), read and write
+  };
 
   File() = default;
   ~File();
@@ -120,6 +148,8 @@ class File {
   // read or write starts afresh; other calls keep the text until the next failure).
   const std::string& LastError() const { return error_; }
   const std::string& Path() const { return path_; }
+  // The name failures give from now on, for a file that stands in for another.
+  void NameInErrors(std::string name) { path_ = std::move(name); }
 
  private:
   bool Fail(int err);

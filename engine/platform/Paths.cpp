@@ -1,7 +1,9 @@
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <vector>
 
 #include "engine/platform/Files.h"
@@ -16,10 +18,35 @@ bool IsDirectory(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::optional<std::string> RealPath(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return std::nullopt;
+  std::string resolved = real;
+  ::free(real);
+  return resolved;
+}
+
 }  // namespace
 
 bool RemoveFile(const std::string& path, std::string* error) {
   return ::unlink(path.c_str()) == 0 || ReportPathError(error, path, errno);
+}
+
+std::string ParentFolder(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string ResolvedPath(const std::string& path) {
+  if (auto real = RealPath(path)) return *real;
+  std::string name = path;
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  const std::size_t slash = name.rfind('/');
+  name = slash == std::string::npos ? name : name.substr(slash + 1);
+  const auto folder = RealPath(ParentFolder(path));
+  if (!folder || name.empty() || name == "." || name == "..") return path;
+  return *folder == "/" ? "/" + name : *folder + "/" + name;
 }
 
 bool MakeDirectory(const std::string& path, std::string* error) {
@@ -31,6 +58,19 @@ bool MakeDirectory(const std::string& path, std::string* error) {
     if (pos == std::string::npos) break;
   }
   return IsDirectory(path) || ReportPathError(error, path, ENOTDIR);
+}
+
+bool MakeFolder(const std::string& path, std::string* error) {
+  if (::mkdir(path.c_str(), 0777) == 0) return true;
+  if (errno != EEXIST) return ReportPathError(error, path, errno);
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return ReportPathError(error, path, errno);
+  return S_ISDIR(st.st_mode) || ReportPathError(error, path, ENOTDIR);
+}
+
+bool PathTaken(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
 }
 
 std::string ExecutableDirectory() {

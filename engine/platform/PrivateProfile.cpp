@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "engine/platform/Files.h"
+#include "engine/platform/ReplacementFile.h"
 #include "engine/platform/SystemError.h"
 #include "engine/platform/Text.h"
 
@@ -179,30 +179,6 @@ std::string_view NameProblem(std::string_view name, bool isSection) {
   return {};
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The errno of the first failure while writing, syncing and closing, or 0.
-int WriteDurably(int fd, std::string_view content) {
-  int err = 0;
-  for (std::size_t done = 0; done < content.size();) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      err = n < 0 ? errno : EIO;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  // A failed close after a good fsync can still mean lost data on network file systems.
-  if (::close(fd) != 0 && err == 0) err = errno;
-  return err;
-}
-
 std::string HomeFolder() {
   if (const char* home = ::getenv("HOME"); home && *home) return home;
   std::vector<char> buffer(4096);
@@ -259,50 +235,17 @@ bool PrivateProfile::Load(std::string* content, bool* exists) const {
 }
 
 bool PrivateProfile::Save(const std::string& content) {
-  // Renaming over a symbolic link would replace the link; the file it leads to is the one to
-  // replace.
-  std::string target = path_;
-  struct stat old {};
-  if (::lstat(path_.c_str(), &old) == 0 && S_ISLNK(old.st_mode)) {
-    if (char* real = ::realpath(path_.c_str(), nullptr)) {
-      target = real;
-      ::free(real);
-    }
+  // A settings file behind a symbolic link stays behind it: the file it leads to is replaced.
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) != 0 && !MakeDirectory(ParentFolder(path_), &error_)) return false;
+  ReplacementFile file;
+  const auto size = static_cast<std::int64_t>(content.size());
+  if (!file.Create(path_, ReplacementFile::Links::Follow) || file.file().Write(content.data(), size) != size ||
+      !file.Commit()) {
+    error_ = file.LastError().empty() ? file.file().LastError() : file.LastError();
+    return false;
   }
-  const bool existed = ::stat(target.c_str(), &old) == 0;
-  const std::string folder = FolderOf(target);
-  if (!existed && !MakeDirectory(folder, &error_)) return false;
-
-  // A name of our own beside the target: rename only replaces within one file system.
-  static std::atomic<unsigned> counter{0};
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; fd < 0; ++attempt) {
-    temp = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    // A name taken by a leftover of an earlier crash is skipped.
-    if (fd < 0 && ((errno != EEXIST && errno != EINTR) || attempt == 100))
-      return ReportPathError(&error_, target, errno);
-  }
-  int err = existed && ::fchmod(fd, old.st_mode & 07777) != 0 ? errno : 0;
-  if (err != 0) {
-    ::close(fd);
-  } else {
-    err = WriteDurably(fd, content);
-  }
-  if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(temp.c_str());
-    return ReportPathError(&error_, target, err);
-  }
-
-  // The rename itself lives in the folder; without this a crash can bring back the old file.
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return ReportPathError(&error_, folder, errno);
-  // Some file systems cannot sync a folder at all (EINVAL); there is nothing more to do there.
-  err = ::fsync(dir) != 0 && errno != EINVAL ? errno : 0;
-  ::close(dir);
-  return err == 0 || ReportPathError(&error_, folder, err);
+  return true;
 }
 
 std::string PrivateProfile::ReadString(std::string_view section, std::string_view key,

@@ -8,7 +8,9 @@
 namespace kivo {
 
 std::int32_t TZelvoBurner::SaveISO(const std::string& FileName, bool Quick) {
-  return Quick ? SaveISOQuick(FileName) : SaveISOStreamed(FileName);
+  if (!Quick) return SaveISOStreamed(FileName);
+  // The quick save rebuilds the header stream that a running cache thread reads from.
+  return RefuseWhileBusy(*this) ? 0 : SaveISOQuick(FileName);
 }
 
 std::int32_t TZelvoBurner::SaveISOStreamed(const std::string& FileName) {

@@ -56,11 +56,16 @@ TEST_F(CompilationTest, ReplaceVersusRefuse) {
   burner.AddFileEntry(Root(), FileRec("b.txt", 0), false, 0, "/one/b.txt");
   EXPECT_EQ(burner.CompilationBytes, 2048);  // one byte takes a sector, an empty file none
 
-  // The first file of a name wins, whatever the case of the second one's name.
+  // The first file of a name wins, whatever the case of the second one's name: the same name
+  // again is refused without a word, one that differs in case is named as left out.
+  EXPECT_EQ(burner.AddFileEntry(Root(), FileRec("a.txt", 7), false, 0, "/one/a.txt"), 0);
+  EXPECT_TRUE(messages.empty());
   EXPECT_EQ(burner.AddFileEntry(Root(), FileRec("A.TXT", 5000), false, 0, "/two/A.TXT"), 0);
   EXPECT_EQ(burner.CompilationBytes, 2048);
   EXPECT_EQ(Root()->FirstEntry->SourcePath, "/one/a.txt");
-  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(messages, (std::vector<Message>{
+                          {"A FILE WHOSE NAME DIFFERS ONLY IN CASE IS ALREADY THERE, NOT ADDED: /two/A.TXT", 4}}));
+  messages.clear();
 
   // Replacing overwrites in place and counts the difference of the rounded sizes.
   burner.ReplaceFile = true;

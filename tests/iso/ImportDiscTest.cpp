@@ -123,6 +123,71 @@ TEST_F(ImportDiscTest, LsAndExtractAllGiveBackTheSources) {
   EXPECT_EQ(FilesBelow(single), (std::map<std::string, std::string>{{"deep.bin", kFiles.at("docs/sub folder/deep.bin")}}));
   EXPECT_EQ(RunCli({"extract", "docs/none.bin", single}).status, 1);
   EXPECT_EQ(RunCli({"ls", "--session", "0"}).status, 1);
+  // A session the disc does not hold is refused, never read as the last one.
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"ls", "--session", "2"}, {"extract", "--session", "99", "--all", tmp / "none"},
+        {"extract", "--session", "2", "readme", single}}) {
+    const CommandResult refused = RunCli(arguments);
+    EXPECT_EQ(refused.status, 1) << refused.output;
+    EXPECT_NE(refused.output.find("the disc in the drive holds 1 session, not "), std::string::npos) << refused.output;
+  }
+  EXPECT_FALSE(std::filesystem::exists(tmp / "none"));
+}
+
+// A session whose last file's data was never recorded (the image ends before it): ls and
+// extract --all show everything else, name the file, and say in their exit status that the
+// session was not read whole.
+TEST_F(ImportDiscTest, FilesWhoseDataIsMissingAreNamedAndTheStatusSaysSo) {
+  const std::string src = MakeSources({{"a.txt", "first"}, {"z.bin", Content(1000000)}});
+  const std::string image = tmp / "cut.iso";
+  ASSERT_EQ(RunCli({"mkiso", "-o", image, src}).status, 0);
+  std::filesystem::resize_file(image, 200 * 2048);
+  InsertImage(image);
+  const std::string missing = "FILE DATA LIES BEYOND THE RECORDED END OF THE SESSION, NOT IMPORTED: \\z.bin";
+  const CommandResult listing = RunCli({"ls"});
+  EXPECT_EQ(listing.status, 2) << listing.output;
+  EXPECT_NE(listing.output.find("a.txt"), std::string::npos) << listing.output;
+  EXPECT_NE(listing.output.find(missing), std::string::npos) << listing.output;
+  const std::string out = tmp / "out";
+  const CommandResult extracted = RunCli({"extract", "--all", out});
+  EXPECT_EQ(extracted.status, 2) << extracted.output;
+  EXPECT_NE(extracted.output.find("done, but the session was not read whole"), std::string::npos) << extracted.output;
+  EXPECT_EQ(FilesBelow(out), (std::map<std::string, std::string>{{"a.txt", "first"}}));
+}
+
+// A bootable session lists its boot image as a hidden file in the root; that record is the
+// writer's, and the import leaves it out, whether it is named BOOT.IMG or (when the user has a
+// file of that name) BOOT~1.IMG. The user's own files stay, hidden ones included.
+TEST_F(ImportDiscTest, TheBootImagesRecordIsNoUserFile) {
+  const std::string boot = tmp.Write("boot.bin", Content(4096, 'b'));
+  for (const bool userHasBootImg : {false, true}) {
+    SCOPED_TRACE(userHasBootImg ? "user's BOOT.IMG" : "no user file of that name");
+    std::map<std::string, std::string> files{{"a.txt", "a"}, {".hidden.txt", "h"}};
+    if (userHasBootImg) files["BOOT.IMG"] = "the user's";
+    std::filesystem::remove_all(tmp / "src");
+    const std::string src = MakeSources(files);
+    const std::string image = tmp / "boot.iso";
+    ASSERT_EQ(RunCli({"mkiso", "-o", image, "--boot", boot, src}).status, 0);
+    InsertImage(image);
+    burner.ResetCompilation(65535, 8191);
+    ASSERT_TRUE(burner.ImportSession(-1, nullptr));
+    std::set<std::string> names;
+    for (const TFEntry* e = burner.RootDirectory()->FirstEntry; e != nullptr; e = e->Next) names.insert(e->LongName);
+    std::set<std::string> expected{"a.txt", ".hidden.txt"};
+    if (userHasBootImg) expected.insert("BOOT.IMG");
+    EXPECT_EQ(names, expected);
+  }
+}
+
+// ls and extract take in as many entries as a compilation may hold, more than 65535.
+TEST_F(ImportDiscTest, LsReadsSessionsOfMoreThan65535Files) {
+  constexpr int kFileCount = 66000;
+  std::filesystem::create_directories(tmp / "many/d");
+  for (int i = 0; i < kFileCount; ++i) std::ofstream(tmp / fmt::format("many/d/f{:05}.txt", i));
+  InsertMkisoImage(tmp / "many");
+  const CommandResult listing = RunCli({"ls"});
+  EXPECT_EQ(listing.status, 0) << listing.output.substr(0, 2000);
+  EXPECT_EQ(std::count(listing.output.begin(), listing.output.end(), '\n'), kFileCount + 2);  // d/, and a message
 }
 
 }  // namespace

@@ -252,17 +252,58 @@ TEST_F(ImportTest, SupplementaryDescriptorWithoutJolietEscapeIsPassedOver) {
   EXPECT_EQ(LongNames(reader.RootDirectory()), std::vector<std::string>{"ISO.TXT"});
 }
 
-TEST_F(ImportTest, TooLongIdentifierIsReportedAndTheWalkGoesOn) {
+// Every identifier a record holds comes back, up to the longest a record can hold; one that
+// claims more than its record holds is reported and the walk goes on.
+TEST_F(ImportTest, EveryIdentifierItsRecordHoldsIsImported) {
   HandDisc hand(40);
   hand.Volume(DirectoryTree::Joliet, 20, 2048);
   std::size_t at = hand.Dots(20);
-  const std::string tooLong(106, 'n');                       // 216 bytes with ";1"
-  const std::string longest = std::string(105, 'm') + ";1";  // 214 bytes: still imported
-  at = hand.Record(20, at, Ucs2(tooLong + ";1"), 30, 5);
-  at = hand.Record(20, at, Ucs2(longest), 31, 5);
+  const std::string longest(107, 'n');  // with "." and ";1": 220 bytes, the most a record holds
+  at = hand.Record(20, at, Ucs2(longest + ".;1"), 30, 5);
+  at = hand.Record(20, at, Ucs2(std::string(110, 'd')), 21, 2048, kFlagDirectory);
+  const std::size_t overrun = at;
+  at = hand.Record(20, at, Ucs2("over.txt;1"), 31, 5);
+  hand.Sector(20)[overrun + 32] = 40;  // 40 identifier bytes in a record made for 20
+  hand.Record(20, at, Ucs2("after.txt;1"), 32, 5);
+  hand.Dots(21);
   ASSERT_TRUE(Import(hand));
-  EXPECT_EQ(LongNames(reader.RootDirectory()), std::vector<std::string>{std::string(105, 'm') + "."});
-  EXPECT_TRUE(Said("ERROR IMPORTING SESSION, FILE NAME LENGTH EXCEEDS 120 CHARS\n\r" + tooLong + ";1"));
+  EXPECT_EQ(LongNames(reader.RootDirectory()),
+            (std::vector<std::string>{longest + ".", std::string(110, 'd'), "after.txt"}));
+  // The identifier is shown as far as it goes, the next record's bytes with it.
+  ASSERT_EQ(readerMessages.back().type, 4);
+  EXPECT_TRUE(readerMessages.back().text.starts_with(
+      "ERROR IMPORTING SESSION, FILE NAME LENGTH EXCEEDS 120 CHARS\n\rover.txt;1"));
+}
+
+// A ";" is part of a name; only a file's version at its end is cut.
+TEST_F(ImportTest, SemicolonsInNamesStay) {
+  struct Case {
+    DirectoryTree tree;
+    std::string identifier;
+    std::uint8_t flags;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {DirectoryTree::Joliet, "ab;c.txt;1", 0, "ab;c.txt"},
+      {DirectoryTree::Joliet, "ab;d.txt;1", 0, "ab;d.txt"},
+      {DirectoryTree::Joliet, "x;y;z.;1", 0, "x;y;z."},
+      {DirectoryTree::Joliet, "no version;", 0, "no version."},
+      {DirectoryTree::Joliet, "dir;1", kFlagDirectory, "dir;1"},
+      {DirectoryTree::Iso, "AB;C.TXT;1", 0, "AB;C.TXT"},
+      {DirectoryTree::Iso, "PLAIN.TXT;12", 0, "PLAIN.TXT"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.identifier);
+    HandDisc hand(40);
+    hand.Volume(c.tree, 20, 2048);
+    const std::size_t at = hand.Dots(20);
+    const auto identifier = c.tree == DirectoryTree::Joliet ? Ucs2(c.identifier) : Bytes(c.identifier);
+    hand.Record(20, at, identifier, c.flags ? 21 : 30, c.flags ? 2048 : 5, c.flags);
+    if (c.flags) hand.Dots(21);
+    reader.ResetCompilation(65535, 8191);
+    ASSERT_TRUE(Import(hand));
+    EXPECT_EQ(LongNames(reader.RootDirectory()), std::vector<std::string>{c.expected});
+  }
 }
 
 TEST_F(ImportTest, RecordingDates) {
@@ -322,6 +363,24 @@ TEST_F(ImportTest, LoopsAndExtentsOutsideTheDiscEndTheWalk) {
   std::sort(directoryReads.begin(), directoryReads.end());
   EXPECT_EQ(std::adjacent_find(directoryReads.begin(), directoryReads.end()), directoryReads.end());
   EXPECT_LT(directoryReads.back(), 40u);
+}
+
+// A file is imported only when all its data lies within the session's recorded sectors.
+TEST_F(ImportTest, FilesWhoseDataIsNotOnTheDiscAreLeftOut) {
+  HandDisc hand(40);
+  hand.Volume(DirectoryTree::Iso, 20, 2048);
+  std::size_t at = hand.Dots(20);
+  at = hand.Record(20, at, Bytes("LAST.TXT;1"), 39, 2048);        // the disc's last sector
+  at = hand.Record(20, at, Bytes("OVER.TXT;1"), 39, 2049);        // one byte into the next
+  at = hand.Record(20, at, Bytes("FAR.TXT;1"), 1000000, 5);
+  at = hand.Record(20, at, Bytes("WRAP.TXT;1"), 0xFFFFFFFF, 0xFFFFFFFF);
+  hand.Record(20, at, Bytes("EMPTY.TXT;1"), 1000000, 0);           // no data to miss
+  ASSERT_TRUE(Import(hand));
+  EXPECT_EQ(LongNames(reader.RootDirectory()), (std::vector<std::string>{"LAST.TXT", "EMPTY.TXT"}));
+  for (const char* name : {"OVER.TXT", "FAR.TXT", "WRAP.TXT"}) {
+    EXPECT_TRUE(Said(std::string("FILE DATA LIES BEYOND THE RECORDED END OF THE SESSION, NOT IMPORTED: \\") + name))
+        << name;
+  }
 }
 
 TEST_F(ImportTest, DeepChainStopsAtThePathLimit) {

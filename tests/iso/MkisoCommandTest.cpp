@@ -84,6 +84,51 @@ TEST_F(MkisoCommandTest, FailuresExitWithTheirText) {
   }
 }
 
+// A save that fails half-way leaves the older image of that name as it was, quick or streamed,
+// and nothing else beside it.
+TEST_F(MkisoCommandTest, AFailedSaveLeavesTheOldImage) {
+  std::ofstream(tmp / "src/in/big.bin") << std::string(1 << 20, 'b');
+  fs::create_directory(tmp / "out");
+  const std::string old = tmp / "out/image.iso";
+  const std::string oldText = "the old image";
+  for (const std::string mode : {"--quick", "--streamed"}) {
+    SCOPED_TRACE(mode);
+    std::ofstream(old) << oldText;
+    std::vector<std::string> arguments = {"mkiso", "-o", old, tmp / "src"};
+    if (mode == "--streamed") arguments.push_back(mode);
+    // A file size limit stands in for a full disk: writes beyond 400 KiB fail.
+    const CommandResult made = RunCli(arguments, "sh -c 'trap \"\" XFSZ; ulimit -f 800; exec \"$0\" \"$@\"'");
+    EXPECT_EQ(made.status, 1) << made.output;
+    EXPECT_NE(made.output.find("File too large"), std::string::npos) << made.output;
+    EXPECT_EQ(ReadWholeFile(old), std::vector<std::uint8_t>(oldText.begin(), oldText.end()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp / "out"), fs::directory_iterator()), 1);
+  }
+}
+
+// An output that is a source, or lies among them, is refused before anything is written.
+TEST_F(MkisoCommandTest, AnOutputAmongTheSourcesIsRefused) {
+  const std::string b = tmp / "src/in/b.txt";
+  fs::create_symlink(tmp / "src/in", tmp / "link");
+  for (const auto& [output, sources] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+           {b, {b}},
+           {b, {tmp / "src"}},
+           {tmp / "src/in/new.iso", {tmp / "src"}},
+           {tmp / "link/b.txt", {tmp / "src/in"}},
+           {tmp / "src/in/../in/b.txt", {tmp / "link"}},
+       }) {
+    SCOPED_TRACE(output);
+    std::vector<std::string> arguments = {"mkiso", "-o", output};
+    arguments.insert(arguments.end(), sources.begin(), sources.end());
+    const CommandResult made = RunCli(arguments);
+    EXPECT_EQ(made.status, 1) << made.output;
+    EXPECT_NE(made.output.find("would lie among the sources"), std::string::npos) << made.output;
+    EXPECT_EQ(ReadWholeFile(b), std::vector<std::uint8_t>{'b'});
+    EXPECT_FALSE(fs::exists(tmp / "src/in/new.iso"));
+  }
+  // Beside the sources is fine.
+  EXPECT_EQ(RunCli({"mkiso", "-o", tmp / "src.iso", tmp / "src"}).status, 0);
+}
+
 TEST_F(MkisoCommandTest, SourceDateEpochMakesImagesReproducible) {
   const std::string epoch = "SOURCE_DATE_EPOCH=1234567890";
   ASSERT_EQ(RunCli({"mkiso", "-o", image, tmp / "src"}, epoch).status, 0);

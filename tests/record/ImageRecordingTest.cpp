@@ -5,6 +5,7 @@
 
 #include <fmt/printf.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -103,6 +104,7 @@ TEST(ImageRecording, NothingStartsWhileARecordingRuns) {
       {"image", [&](TZelvoBurner& b) { return b.RecordImageFile(path); }},
       {"compilation", [](TZelvoBurner& b) { return b.RecordCompilation(); }},
       {"streamed save", [&](TZelvoBurner& b) { return b.SaveISO(saved, false) != 0; }},
+      {"quick save", [&](TZelvoBurner& b) { return b.SaveISO(saved, true) != 0; }},
   };
   for (const auto& [name, start] : starters) {
     SCOPED_TRACE(name);
@@ -115,6 +117,7 @@ TEST(ImageRecording, NothingStartsWhileARecordingRuns) {
     EXPECT_EQ(drive.events.writeDone.Count(), 0);
     EXPECT_TRUE(drive.events.log.Contains("CAN'T RECORD WHILE AN ERASE OR A RECORDING IS RUNNING"));
     EXPECT_EQ(ActiveCache.load(), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(saved));
   }
 }
 
