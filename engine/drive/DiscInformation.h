@@ -37,6 +37,8 @@ inline constexpr std::uint8_t LastSessionState(std::uint8_t byte2) { return (byt
 // Track information reply (READ TRACK INFORMATION); the words named here are in host order after
 // a successful reading (read them with host32).
 namespace trackinfo {
+inline constexpr int kValidity = 7;  // bit 0: the next writable address is valid
+inline constexpr std::uint8_t kNextWritableValid = 0x01;
 inline constexpr int kStart = 8;
 inline constexpr int kNextWritable = 12;
 inline constexpr int kFreeBlocks = 16;

@@ -117,6 +117,12 @@ bool TZelvoBurner::ImportSession(std::int8_t Session, TDEntry* Dir) {
   } else if (ReadCapacity(lastAddress, blockLength) && lastAddress < UINT32_MAX) {
     source.end = lastAddress + 1;
   }
+  // A track still open (its recording did not end) holds data only up to its next writable
+  // address.
+  const std::uint32_t next = host32(&TrackInfo[trackinfo::kNextWritable]);
+  if ((TrackInfo[trackinfo::kValidity] & trackinfo::kNextWritableValid) && next > source.start && next < source.end) {
+    source.end = next;
+  }
   source.read = [this](std::uint32_t lba, std::span<std::uint8_t> sector) { return ReadSectors(lba, 1, sector); };
   return ImportSessionTree(*this, source, session, Dir);
 }

@@ -306,10 +306,12 @@ void TThWrite::End() {
   burner_.ReturnToNeutralState();
 }
 
-// A write-once disc keeps taking sessions only when the failed one is closed. A DVD-R track was
-// reserved before the first write, so it is open even when nothing reached it.
+// A write-once disc keeps taking sessions only when the failed one is closed. A DVD-R track is
+// left open: it was reserved for the whole session, and closed now the drive would pad it, the
+// padding reading as the files' data. Open, it shows how far the data reached (its next
+// writable address), so the next import leaves the rest out; the next recording closes it.
 void TThWrite::CloseAfterFailure() {
-  if (burner_.TestWrite || !AppendsSessions(kind_) || (!wroteToDisc_ && kind_ != media::kDvdR)) return;
+  if (burner_.TestWrite || !AppendsSessions(kind_) || !wroteToDisc_ || kind_ == media::kDvdR) return;
   if (!CloseInterruptedSession(burner_, kind_, setup_.Track)) {
     burner_.DebugMessage(fmt::sprintf(recordtext::kInterruptedSessionNotClosed, burner_.LastErrorText), kLogLine);
   }

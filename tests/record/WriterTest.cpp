@@ -337,11 +337,10 @@ TEST_F(WriterTest, EndsTheWaitsForTheDriveAfterTheirBound) {
     MediumKind kind;
     std::string error;
     bool started;
-    std::size_t closes;  // a DVD-R's reserved track is closed, so that the disc takes sessions again
   };
-  for (const Case& c : {Case{MediumKind::DvdRwSequential, fmt::sprintf(recordtext::kDvdRwPreparationTimedOut, kDvdRwPreparationMinutes), false, 0},
-                        Case{MediumKind::DvdPlusRw, fmt::sprintf(recordtext::kDvdPlusRwFormatTimedOut, kDvdPlusRwFormatMinutes), true, 0},
-                        Case{MediumKind::DvdR, fmt::sprintf(recordtext::kFlushTimedOut, kFlushMinutes), true, 3}}) {
+  for (const Case& c : {Case{MediumKind::DvdRwSequential, fmt::sprintf(recordtext::kDvdRwPreparationTimedOut, kDvdRwPreparationMinutes), false},
+                        Case{MediumKind::DvdPlusRw, fmt::sprintf(recordtext::kDvdPlusRwFormatTimedOut, kDvdPlusRwFormatMinutes), true},
+                        Case{MediumKind::DvdR, fmt::sprintf(recordtext::kFlushTimedOut, kFlushMinutes), true}}) {
     SCOPED_TRACE(c.error);
     Insert(c.kind);
     Compile({3000});
@@ -353,7 +352,7 @@ TEST_F(WriterTest, EndsTheWaitsForTheDriveAfterTheirBound) {
     });
     EXPECT_EQ(burner->RecordCompilation(), c.started);
     EXPECT_EQ(events.writeDone.Wait(), c.error);
-    EXPECT_EQ(CountOf(drive->Sent(), kCloseTrackSession), c.closes);
+    EXPECT_EQ(CountOf(drive->Sent(), kCloseTrackSession), 0u);
   }
 }
 
