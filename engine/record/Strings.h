@@ -16,6 +16,8 @@ inline constexpr std::string_view kCannotReadFile = "CAN'T READ FILE \"%s\" (%s)
 inline constexpr std::string_view kOperationAborted = "OPERATION ABORTED BY USER";
 
 // Results of the writer.
+inline constexpr std::string_view kMediumChanged =
+    "THE DISC IN THE DRIVE CHANGED AFTER THE RECORDING WAS PREPARED, NOTHING WAS WRITTEN";
 inline constexpr std::string_view kWriterError = "WRITER ERROR [%s]";
 inline constexpr std::string_view kWriterBusy = "WRITER BUSY/BUFFER FULL";
 inline constexpr std::string_view kCannotCreateFile = "CAN'T CREATE FILE \"%s\"";

@@ -73,6 +73,7 @@ void TThWrite::Execute() {
   if (toFile_) {
     if (!OpenImageFile()) return Finish();
   } else {
+    if (!SameMediumAsPrepared()) return Finish();
     setup_ = SetUpDriveForWriting(burner_);
     kind_ = CurrentMediaKind.load();
     volumeStartLast_ = compilation_ && OverwritesInPlace(kind_);
@@ -104,6 +105,16 @@ void TThWrite::CloseImageFile() {
     cache_.SetStatus(fmt::sprintf(recordtext::kCannotWriteFile, file_->LastError()));
   }
   file_.reset();
+}
+
+// The cache's blocks were sized for the disc that was in the drive when the recording was
+// prepared. Another kind of disc put in since would take them wrongly (CD blocks padded to DVD
+// ECC blocks would shift the data), so the writer stops before it sends anything that writes.
+bool TThWrite::SameMediumAsPrepared() {
+  const std::uint16_t kind = burner_.MediaKind();
+  if (BlockSizeForMediaKind(kind) == cache_.BlockSize()) return true;
+  Stop(std::string(recordtext::kMediumChanged));
+  return false;
 }
 
 bool TThWrite::OpenImageFile() {

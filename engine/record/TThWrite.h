@@ -34,6 +34,7 @@ class TThWrite {
   // NextBlock's answer when the recording has to stop (abort, or the cache's Status is set).
   static constexpr std::int32_t kStop = -2;
 
+  bool SameMediumAsPrepared();
   bool OpenImageFile();
   void CloseImageFile();
   // Each false when the recording has to stop (Status says why).

@@ -83,6 +83,20 @@ TEST(ImageRecording, WritesTheFileFromSectorZeroInTheMediumsBlocks) {
   }
 }
 
+// The cache is sized for the disc the recording was prepared for; a DVD put in instead of a CD
+// would take CD blocks padded to its ECC blocks, the data shifted. Nothing is written.
+TEST(ImageRecording, ADiscOfAnotherKindPutInMeanwhileStopsTheWriter) {
+  platform::testing::TempDir files;
+  testing::ScriptedBurner drive(testing::profile::kCdR);
+  // The starter sees the CD-R, every reading after it a DVD+R.
+  drive.Forget();
+  drive.On({0x46}, {testing::ProfileReply(testing::profile::kCdR), testing::ProfileReply(testing::profile::kDvdPlusR)});
+  const auto image = ImageBytes(100 * kSector);
+  ASSERT_TRUE(drive.burner.RecordImageFile(files.Write("image.iso", std::string(image.begin(), image.end()))));
+  EXPECT_EQ(drive.events.writeDone.Wait(), std::string(recordtext::kMediumChanged));
+  EXPECT_TRUE(testing::WritesOf(drive.Sent()).empty());
+}
+
 TEST(ImageRecording, AFileThatCannotBeOpenedStartsNothing) {
   platform::testing::TempDir files;
   testing::ScriptedBurner drive(testing::profile::kDvdPlusR);
