@@ -17,5 +17,6 @@ void AddInfoCommand(CLI::App& app, int& exitStatus);
 void AddBurnCommand(CLI::App& app, int& exitStatus);
 void AddEraseCommand(CLI::App& app, int& exitStatus);
 void AddBurnImageCommand(CLI::App& app, int& exitStatus);
+void AddVerifyCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace kivo::cli

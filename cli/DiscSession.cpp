@@ -78,4 +78,8 @@ void ForEachEntry(const TDEntry* dir, const std::function<void(const TFEntry& en
   }
 }
 
+std::string LocalName(const std::string& longName) {
+  return longName.size() > 1 && longName.back() == '.' ? longName.substr(0, longName.size() - 1) : longName;
+}
+
 }  // namespace kivo::cli

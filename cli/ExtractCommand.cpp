@@ -28,13 +28,6 @@ bool StaysInside(const std::string& name) {
          name.find('\0') == std::string::npos;
 }
 
-// The local name of an entry. The compilation gives a name without an extension a "." at its
-// end (the writer's rule); a Windows file system drops it again when the file is created, so
-// that "README" comes back as "README". Here it is dropped on purpose.
-std::string LocalName(const std::string& longName) {
-  return longName.size() > 1 && longName.back() == '.' ? longName.substr(0, longName.size() - 1) : longName;
-}
-
 // "dir/sub/file.txt" or "\DIR\SUB\FILE.TXT" as the compilation names it: directory and name.
 std::pair<std::string, std::string> SplitDiscPath(const std::string& discPath) {
   std::string directory = "\\";

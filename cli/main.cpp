@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
   kivo::cli::AddBurnCommand(app, exitStatus);
   kivo::cli::AddEraseCommand(app, exitStatus);
   kivo::cli::AddBurnImageCommand(app, exitStatus);
+  kivo::cli::AddVerifyCommand(app, exitStatus);
   CLI11_PARSE(app, argc, argv);
   return exitStatus;
 }

@@ -69,6 +69,8 @@ inline constexpr std::string_view kImportFileBeyondSession =
 
 // Extracting a file from the disc. Type 1: the start (the entry's name, the destination);
 // type 0: the failures, after which no destination file is left behind.
+// Comparing an imported file with a local one: %s is the entry's name, %d the block.
+inline constexpr std::string_view kCompareReadFailed = "CAN'T READ FILE %s FROM THE DISC AT BLOCK %d [%s]";
 inline constexpr std::string_view kExtractingFile = " EXTRACTING FILE %s TO %s";
 inline constexpr std::string_view kExtractCannotCreate = " ERROR EXTRACTING FILE %s, CANNOT CREATE %s";
 inline constexpr std::string_view kExtractReadFailed =

@@ -41,6 +41,9 @@ using TWriteDoneEvent = std::function<void(TZelvoBurner* Sender, const std::stri
 using TEraseDoneEvent = std::function<void(TZelvoBurner* Sender, bool WithError)>;
 using TNotifyEvent = std::function<void(TZelvoBurner* Sender)>;
 
+// A file on the disc against a local one.
+enum class FileComparison { Same, Differs, DiscUnreadable, LocalUnreadable };
+
 inline constexpr std::int32_t kDefaultCacheSize = 4194304;
 inline constexpr std::int32_t kMinimumCacheSize = 2097152;
 // A file's data length is a 32-bit field of its directory record.
@@ -175,6 +178,9 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   // gives it the entry's date; 1 when done. A failure is reported and returns 0 with no
   // destination file left behind, so that nothing partial looks complete.
   std::int32_t ExtractFile(TFEntry* Entry, const std::string& DestFileName);
+  // The entry's data on the disc against a local file, byte for byte (a size that differs
+  // needs no reading). A read that fails is said in the log, type 0.
+  FileComparison CompareFile(const TFEntry& Entry, const std::string& LocalPath);
 
  private:
   // The writer thread raises OnWriteDone through RaiseWriteDone.
