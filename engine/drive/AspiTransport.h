@@ -6,6 +6,14 @@
 
 namespace kivo {
 
+// How a transport takes a drive for one process's recording or erase.
+enum class DriveClaim {
+  ByReservation,  // left to the drive: the caller sends RESERVE
+  Held,           // the transport holds the drive for this process until it is released
+  InUse,          // another program holds the drive
+  NotPossible,    // the drive cannot be claimed here (for example no permission): go on unclaimed
+};
+
 class AspiTransport {
  public:
   virtual ~AspiTransport() = default;
@@ -15,6 +23,10 @@ class AspiTransport {
   virtual std::uint32_t GetASPI32SupportInfo() = 0;
   // The label of the drive at an address ("sr0"), empty when unknown.
   virtual std::string DriveLabel(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) = 0;
+  // Processes on one host reach a drive as one initiator, where a reservation cannot tell them
+  // apart; a transport that knows the host's own means of exclusion overrides these.
+  virtual DriveClaim ClaimDrive(std::uint8_t, std::uint8_t, std::uint8_t) { return DriveClaim::ByReservation; }
+  virtual void ReleaseDrive(std::uint8_t, std::uint8_t, std::uint8_t) {}
 };
 
 }  // namespace kivo

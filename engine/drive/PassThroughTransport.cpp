@@ -251,4 +251,28 @@ std::string PassThroughTransport::DriveLabel(std::uint8_t hostAdapter, std::uint
   return entry != nullptr ? entry->label : std::string();
 }
 
+DriveClaim PassThroughTransport::ClaimDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) {
+  std::lock_guard guard(mutex_);
+  const Entry* entry = Find(hostAdapter, target, lun);
+  if (entry == nullptr) return DriveClaim::NotPossible;
+  if (claims_.contains(entry->path)) return DriveClaim::Held;
+  int error = 0;
+  const int handle = platform::CurrentScsiDeviceOps().ClaimDrive(entry->path, &error);
+  if (handle >= 0) {
+    claims_[entry->path] = handle;
+    return DriveClaim::Held;
+  }
+  return error == EBUSY ? DriveClaim::InUse : DriveClaim::NotPossible;
+}
+
+void PassThroughTransport::ReleaseDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) {
+  std::lock_guard guard(mutex_);
+  const Entry* entry = Find(hostAdapter, target, lun);
+  if (entry == nullptr) return;
+  if (const auto claim = claims_.find(entry->path); claim != claims_.end()) {
+    platform::CurrentScsiDeviceOps().CloseDrive(claim->second);
+    claims_.erase(claim);
+  }
+}
+
 }  // namespace kivo

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -26,6 +27,8 @@ class PassThroughTransport final : public AspiTransport {
   std::uint32_t SendASPI32Command(void* srb) override;
   std::uint32_t GetASPI32SupportInfo() override;
   std::string DriveLabel(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) override;
+  DriveClaim ClaimDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) override;
+  void ReleaseDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) override;
 
  private:
   struct Entry {
@@ -46,6 +49,9 @@ class PassThroughTransport final : public AspiTransport {
 
   std::mutex mutex_;  // one command at a time; the table changes only under it
   std::vector<Entry> entries_;
+  // Claim handles by node path. They outlive Shutdown: the erase reloads the transport while
+  // its claim must go on.
+  std::map<std::string, int> claims_;
   int adapterCount_ = 0;
   bool scanned_ = false;
 };

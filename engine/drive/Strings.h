@@ -66,6 +66,9 @@ inline constexpr std::string_view kMisalignedBuffer = "aaaa";
 inline constexpr std::string_view kNodeNotOpened =
     "CANNOT OPEN %s (%s): DRIVE LEFT OUT - THE USER MAY NEED TO BE IN THE 'cdrom' GROUP";
 
+// A recording or an erase that finds the drive claimed by another process or program.
+inline constexpr std::string_view kDriveInUse = "THE DRIVE IS IN USE BY ANOTHER PROGRAM";
+
 // Transport names and the pass-through adapter's identity.
 inline constexpr std::string_view kPassThroughName = "KVASPI32";
 inline constexpr std::string_view kAspiLibraryName = "WNASPI32.DLL";

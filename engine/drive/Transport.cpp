@@ -129,6 +129,15 @@ std::string TransportDriveLabel(std::uint8_t hostAdapter, std::uint8_t target, s
   return transport != nullptr ? transport->DriveLabel(hostAdapter, target, lun) : std::string();
 }
 
+DriveClaim ClaimTransportDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) {
+  AspiTransport* transport = State().active.load();
+  return transport != nullptr ? transport->ClaimDrive(hostAdapter, target, lun) : DriveClaim::NotPossible;
+}
+
+void ReleaseTransportDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) {
+  if (AspiTransport* transport = State().active.load()) transport->ReleaseDrive(hostAdapter, target, lun);
+}
+
 std::vector<std::string> TakeTransportNotes() {
   auto& state = State();
   std::lock_guard guard(state.mutex);

@@ -21,6 +21,7 @@ constexpr std::uint8_t kSourceMessage = 4;
 bool TZelvoBurner::RecordImageFile(const std::string& FileName) {
   if (RefuseWhileBusy(*this)) return false;
   ActiveBurner = this;
+  if (!ClaimForRecording()) return false;
   const std::uint16_t kind = MediaKind();
   const std::int32_t blockSize = BlockSizeForMediaKind(kind);
   std::string refusal = preflight::ImageFileRefusal(FileName);

@@ -56,9 +56,16 @@ bool RefuseWhileBusy(TZelvoBurner& Burner) {
   return true;
 }
 
+bool TZelvoBurner::ClaimForRecording() {
+  if (ClaimDrive()) return true;
+  RaiseWriteDone(LastErrorText);
+  return false;
+}
+
 bool TZelvoBurner::RecordCompilation() {
   if (RefuseWhileBusy(*this)) return false;
   ActiveBurner = this;
+  if (!ClaimForRecording()) return false;
   const std::int32_t blockSize = BlockSizeForMediaKind(MediaKind());
   const std::uint16_t kind = CurrentMediaKind;
   // Nothing has reached the disc yet: whatever can refuse the recording does so now.

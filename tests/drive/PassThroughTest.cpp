@@ -199,5 +199,30 @@ TEST_F(PassThrough, HandleStaysOpenOnlyWhileCloseAfterCommandIsOff) {
   EXPECT_EQ(fake.OpenHandles(), 0u);
 }
 
+// Processes on one host are one initiator to the drive, so the pass-through claims the node
+// itself and sends no RESERVE. The claim lasts through a reload of the transport (the erase
+// reloads it while it still holds the drive) until it is released.
+TEST_F(PassThrough, ClaimHoldsTheNodeAndANodeHeldElsewhereIsInUse) {
+  FakeScsiDevices fake({{"sr0", 0, platform::ScsiAddress{0, 0, 0, 0}}});
+  TSCSIDevice device;
+  SelectOneDrive(device);
+  fake.sent.clear();
+
+  fake.claimedElsewhere = {"/dev/sr0"};
+  EXPECT_FALSE(device.ClaimDrive());
+  EXPECT_EQ(device.LastErrorText, "THE DRIVE IS IN USE BY ANOTHER PROGRAM");
+  EXPECT_TRUE(fake.ClaimedNodes().empty());
+
+  fake.claimedElsewhere.clear();
+  EXPECT_TRUE(device.ClaimDrive());
+  EXPECT_TRUE(device.ClaimDrive()) << "a second claim of the holder";
+  EXPECT_EQ(fake.ClaimedNodes(), std::set<std::string>{"/dev/sr0"});
+  ReloadTransport();
+  EXPECT_EQ(fake.ClaimedNodes(), std::set<std::string>{"/dev/sr0"});
+  device.ReleaseDrive();
+  EXPECT_TRUE(fake.ClaimedNodes().empty());
+  EXPECT_TRUE(fake.sent.empty()) << "no command reached the drive";
+}
+
 }  // namespace
 }  // namespace kivo
