@@ -19,6 +19,13 @@ class AspiTransport {
   virtual ~AspiTransport() = default;
   // Handles one request block; returns the ASPI status (also stored in the block).
   virtual std::uint32_t SendASPI32Command(void* srb) = 0;
+  // One request with what the engine knows of it beyond the block: how long the command may
+  // take, and (returned in systemError) the errno of a request that the system refused to pass
+  // on, 0 when there was none. An ASPI manager takes neither: it gets its plain entry point.
+  virtual std::uint32_t SendRequest(void* srb, unsigned /*timeoutMs*/, int& systemError) {
+    systemError = 0;
+    return SendASPI32Command(srb);
+  }
   // Low byte: host adapter count; high byte: ASPI status.
   virtual std::uint32_t GetASPI32SupportInfo() = 0;
   // The label of the drive at an address ("sr0"), empty when unknown.

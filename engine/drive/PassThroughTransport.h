@@ -25,6 +25,7 @@ class PassThroughTransport final : public AspiTransport {
   int PresentCount();
 
   std::uint32_t SendASPI32Command(void* srb) override;
+  std::uint32_t SendRequest(void* srb, unsigned timeoutMs, int& systemError) override;
   std::uint32_t GetASPI32SupportInfo() override;
   std::string DriveLabel(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) override;
   DriveClaim ClaimDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) override;
@@ -45,7 +46,7 @@ class PassThroughTransport final : public AspiTransport {
   Entry* Find(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun);
   void AssignAddresses(const std::vector<int>& hosts);
   std::uint8_t InquireAdapter(void* srb);
-  std::uint8_t Execute(void* srb);
+  std::uint8_t Execute(void* srb, unsigned timeoutMs, int& systemError);
 
   std::mutex mutex_;  // one command at a time; the table changes only under it
   std::vector<Entry> entries_;

@@ -32,6 +32,8 @@ inline constexpr std::string_view kBufferAlignment = "BUFFER ALIGNMENT";
 inline constexpr std::string_view kAspiBusy = "ASPI IS BUSY";
 inline constexpr std::string_view kBufferTooBig = "BUFFER TOO BIG";
 inline constexpr std::string_view kUnknown = "UNKNOWN";
+// A request the system did not pass on to the drive, with the system's reason.
+inline constexpr std::string_view kSystemError = "SYSTEM ERROR: %s";
 
 // Sense key 0 names the flag bit that is set instead of a key.
 inline constexpr std::string_view kFilemark = "FILEMARK";

@@ -118,6 +118,12 @@ std::uint32_t SendAspiRequest(void* srb) {
   return transport != nullptr ? transport->SendASPI32Command(srb) : std::uint32_t{SS_INVALID_CMD};
 }
 
+std::uint32_t SendAspiRequest(void* srb, unsigned timeoutMs, int& systemError) {
+  systemError = 0;
+  AspiTransport* transport = State().active.load();
+  return transport != nullptr ? transport->SendRequest(srb, timeoutMs, systemError) : std::uint32_t{SS_INVALID_CMD};
+}
+
 std::uint32_t AspiSupportInfo() {
   AspiTransport* transport = State().active.load();
   return transport != nullptr ? transport->GetASPI32SupportInfo()

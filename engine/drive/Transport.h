@@ -32,6 +32,8 @@ std::string TransportName();
 // The loaded transport's entry points. Without a transport a request is left untouched and
 // SS_INVALID_CMD is returned; the support info reads SS_NO_ADAPTERS.
 std::uint32_t SendAspiRequest(void* srb);
+// A command request with its time-out; systemError as AspiTransport::SendRequest gives it.
+std::uint32_t SendAspiRequest(void* srb, unsigned timeoutMs, int& systemError);
 std::uint32_t AspiSupportInfo();
 std::string TransportDriveLabel(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun);
 // The loaded transport's claim on a drive (NotPossible without a transport) and its release.
