@@ -161,9 +161,6 @@ std::int32_t TZelvoBurner::SaveISOQuick(const std::string& FileName) {
 }
 
 void TZelvoBurner::RaiseWriteDone(const std::string& error) {
-  // Every end of a recording passes here, refusals included: the drive is let go first, so
-  // that whoever hears of the end finds it free.
-  ReleaseDrive();
   platform::Synchronize([&] {
     if (OnWriteDone) OnWriteDone(this, error);
   });

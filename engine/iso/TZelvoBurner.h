@@ -216,13 +216,15 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   // The starters' wait for ActiveCache: StartWriter once it is primed; false after raising
   // OnWriteDone with its Status when it failed first.
   bool StartWriterWhenPrimed(bool ToFile);
-  // OnWriteDone on the main thread (the caller waits until it has run). Lets go of the drive
-  // first: every end of a recording passes here.
+  // OnWriteDone on the main thread (the caller waits until it has run).
   void RaiseWriteDone(const std::string& error);
   // Takes the drive for a recording before any command that could change the disc or the
   // drive's settings. When another program holds it, the recording ends at once with that as
   // its result.
   bool ClaimForRecording();
+  // Ends a recording before its writer runs: the drive is let go, then OnWriteDone is raised,
+  // so that whoever hears of the end finds the drive free.
+  void EndRecording(const std::string& error);
 
   CompilationTree tree_;
   std::int32_t cacheSize_ = kDefaultCacheSize;

@@ -62,6 +62,11 @@ bool TZelvoBurner::ClaimForRecording() {
   return false;
 }
 
+void TZelvoBurner::EndRecording(const std::string& error) {
+  ReleaseDrive();
+  RaiseWriteDone(error);
+}
+
 bool TZelvoBurner::RecordCompilation() {
   if (RefuseWhileBusy(*this)) return false;
   ActiveBurner = this;
@@ -73,11 +78,11 @@ bool TZelvoBurner::RecordCompilation() {
   if (refusal.empty()) refusal = preflight::UnreadableSources(*this);
   if (refusal.empty()) refusal = preflight::FitRefusal(*this, ImageSize());
   if (!refusal.empty()) {
-    RaiseWriteDone(refusal);
+    EndRecording(refusal);
     return false;
   }
   if ((kind == media::kDvdRwRestricted || kind == media::kDvdRwSequential) && !PrepareDvdRw(*this, kind)) {
-    RaiseWriteDone(fmt::sprintf(recordtext::kDvdRwPreparationTimedOut, kDvdRwPreparationMinutes));
+    EndRecording(fmt::sprintf(recordtext::kDvdRwPreparationTimedOut, kDvdRwPreparationMinutes));
     return false;
   }
   // The session is laid out again where the drive says the next one starts.
@@ -96,7 +101,7 @@ bool TZelvoBurner::StartWriterWhenPrimed(bool ToFile) {
     if (cache->Primed()) return StartWriter(ToFile);
     const std::string status = cache->Status();
     if (!status.empty()) {
-      RaiseWriteDone(status);
+      EndRecording(status);
       DestroyActiveCache();
       return false;
     }
@@ -123,7 +128,7 @@ bool TZelvoBurner::StartWriter(bool ToFile) {
   } catch (const std::system_error& error) {
     WriterRunning = false;
     DestroyActiveCache();
-    RaiseWriteDone(error.what());
+    EndRecording(error.what());
     return false;
   }
   return true;
