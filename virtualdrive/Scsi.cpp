@@ -40,4 +40,10 @@ ScsiResult ScsiResult::Busy() {
   return r;
 }
 
+ScsiResult ScsiResult::ReservationConflict() {
+  ScsiResult r;
+  r.status = ScsiStatus::ReservationConflict;
+  return r;
+}
+
 }  // namespace kivo::vdrive

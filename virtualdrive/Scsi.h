@@ -18,7 +18,7 @@ struct ScsiRequest {
   std::size_t dataLength = 0;
 };
 
-enum class ScsiStatus : std::uint8_t { Good = 0x00, CheckCondition = 0x02, Busy = 0x08 };
+enum class ScsiStatus : std::uint8_t { Good = 0x00, CheckCondition = 0x02, Busy = 0x08, ReservationConflict = 0x18 };
 
 struct SenseCode {
   std::uint8_t key = 0;
@@ -46,6 +46,7 @@ struct ScsiResult {
   static ScsiResult Check(SenseCode code, std::optional<std::uint16_t> progress = std::nullopt,
                           std::optional<std::uint32_t> information = std::nullopt);
   static ScsiResult Busy();
+  static ScsiResult ReservationConflict();
 
   bool ok() const { return status == ScsiStatus::Good; }
   SenseCode code() const { return {static_cast<std::uint8_t>(sense[2] & 0x0F), sense[12], sense[13]}; }

@@ -19,7 +19,9 @@ namespace kivo::vdrive {
 StateFolder::StateFolder(std::string path) : path_(std::move(path)) {}
 
 StateFolder::~StateFolder() {
-  if (lockFd_ >= 0) ::close(lockFd_);
+  for (int fd : {lockFd_, reserveFd_, probeFd_}) {
+    if (fd >= 0) ::close(fd);
+  }
 }
 
 std::string StateFolder::File(std::string_view name) const { return path_ + "/" + std::string(name); }
@@ -43,6 +45,39 @@ StateFolder::Lock::Lock(const StateFolder& folder) : fd_(folder.lockFd_) {
 
 StateFolder::Lock::~Lock() {
   if (fd_ >= 0) ::flock(fd_, LOCK_UN);
+}
+
+int StateFolder::OpenReservationFile() const {
+  return ::open(File(text::kReservationFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+}
+
+bool StateFolder::Reserve() {
+  if (reserveFd_ >= 0) return true;
+  const int fd = OpenReservationFile();
+  if (fd < 0) return false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  reserveFd_ = fd;
+  return true;
+}
+
+void StateFolder::Release() {
+  if (reserveFd_ < 0) return;
+  ::close(reserveFd_);
+  reserveFd_ = -1;
+}
+
+// A shared lock that cannot be had means an exclusive one is held: by another recorder, since
+// this one holds none.
+bool StateFolder::ReservedElsewhere() {
+  if (reserveFd_ >= 0) return false;
+  if (probeFd_ < 0) probeFd_ = OpenReservationFile();
+  if (probeFd_ < 0) return false;
+  if (::flock(probeFd_, LOCK_SH | LOCK_NB) != 0) return errno == EWOULDBLOCK;
+  ::flock(probeFd_, LOCK_UN);
+  return false;
 }
 
 FileStamp StateFolder::Stamp(std::string_view name) const {

@@ -46,9 +46,22 @@ class StateFolder {
   // Writes name.tmp and renames it over name.
   bool WriteAtomically(std::string_view name, const std::string& text, std::string& error) const;
 
+  // The drive's reservation: a lock on a file of its own, held for as long as the reservation
+  // lasts, so that a process that ends in any way (kill -9 too) loses it with its descriptors.
+  // Asked only under the folder's lock: the probe of ReservedElsewhere then never meets another
+  // recorder's Reserve half-way and makes it fail.
+  bool Reserve();  // true when this recorder holds it (already, or from now on)
+  void Release();
+  bool Reserved() const { return reserveFd_ >= 0; }
+  bool ReservedElsewhere();
+
  private:
+  int OpenReservationFile() const;
+
   std::string path_;
   int lockFd_ = -1;
+  int reserveFd_ = -1;  // held while this recorder has the reservation
+  int probeFd_ = -1;    // kept open to look at the reservation cheaply
 };
 
 // KIVO_VIRTUAL_RECORDER, else ~/.local/share/kivo-ardel/virtual-recorder; empty with a reason

@@ -20,6 +20,7 @@ inline constexpr std::string_view kStateFile = "state.json";
 inline constexpr std::string_view kFaultsFile = "faults.json";
 inline constexpr std::string_view kDiscImage = "disc.img";
 inline constexpr std::string_view kLockFile = "lock";
+inline constexpr std::string_view kReservationFile = "reservation";
 
 // Problems ({} = path, reason).
 inline constexpr std::string_view kStateUnreadable =

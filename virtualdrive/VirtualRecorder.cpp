@@ -12,6 +12,7 @@
 
 #include "virtualdrive/Cdb.h"
 #include "virtualdrive/Model.h"
+#include "virtualdrive/Reservation.h"
 #include "virtualdrive/Sense.h"
 #include "virtualdrive/StateJson.h"
 #include "virtualdrive/Strings.h"
@@ -121,6 +122,7 @@ ScsiResult VirtualRecorder::Execute(const ScsiRequest& request) {
     std::string error;
     if (!Prepare(error)) return ScsiResult::Check(sense::kNoMediumTrayClosed);
     StateFolder::Lock lock(folder_);
+    if (auto answer = AnswerReservation(folder_, request)) return *answer;
     Refresh();
     DriveContext ctx{state_, faults_, Sectors(), clock_()};
     const DriveState before = state_;

@@ -1,4 +1,6 @@
 // Sending one request to the selected drive and turning its outcome into the error state.
+#include <fmt/printf.h>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -11,6 +13,7 @@
 #include "engine/drive/Strings.h"
 #include "engine/drive/TSCSIDevice.h"
 #include "engine/drive/Transport.h"
+#include "engine/platform/SystemError.h"
 
 namespace kivo {
 
@@ -82,11 +85,12 @@ std::uint32_t TSCSIDevice::ExecuteCommand(SRB_ExecSCSICmd& Request, unsigned Tim
 
   std::uint8_t status = 0;
   bool timedOut = false;
+  int systemError = 0;
   if (Request.SRB_Flags & SRB_EVENT_NOTIFY) {
     std::unique_ptr<InFlight> copy = DetachRequest(Request);
     // The returned status is read rather than the block's: a manager completing on its own
     // thread writes the block until it signals.
-    status = static_cast<std::uint8_t>(SendAspiRequest(&copy->request));
+    status = static_cast<std::uint8_t>(SendAspiRequest(&copy->request, effectiveTimeout, systemError));
     if (status == SS_PENDING) {
       // The time scale lets tests see a time-out without waiting for it in full.
       const long waitMs = static_cast<long>(effectiveTimeout * platform::TimeScale());
@@ -99,7 +103,7 @@ std::uint32_t TSCSIDevice::ExecuteCommand(SRB_ExecSCSICmd& Request, unsigned Tim
       status = Request.SRB_Status;
     }
   } else {
-    status = static_cast<std::uint8_t>(SendAspiRequest(&Request));
+    status = static_cast<std::uint8_t>(SendAspiRequest(&Request, effectiveTimeout, systemError));
     if (status != SS_PENDING) status = Request.SRB_Status;
   }
 
@@ -107,6 +111,10 @@ std::uint32_t TSCSIDevice::ExecuteCommand(SRB_ExecSCSICmd& Request, unsigned Tim
     ErrorDescription error =
         DescribeError(status, Request.SRB_HaStat, Request.SRB_TargStat, Request.SenseArea);
     LastErrorText = std::move(error.text);
+    // The request never reached the drive: the drive's statuses say nothing, the system does.
+    if (systemError != 0) {
+      LastErrorText = fmt::sprintf(std::string(text::kSystemError), platform::SystemErrorText(systemError));
+    }
     TargetBusy = error.targetBusy;
     std::memcpy(LastSense, Request.SenseArea, sizeof LastSense);
     if (logFailure && !IsQuietCommand(Request.CDBByte[0]) && !IsLongWriteInProgress(LastSense)) {

@@ -20,6 +20,10 @@ constexpr std::uint8_t kProbeInquiryLength = 96;
 constexpr std::uint8_t kProbeSenseLength = 24;
 constexpr std::size_t kInquiryAnswerLength = 36;  // what an INQUIRY is answered with from the table
 constexpr std::uint8_t kOpInquiry = 0x12;
+constexpr std::uint8_t kOpFormatUnit = 0x04;
+constexpr std::uint8_t kOpSynchronizeCache = 0x35;
+constexpr std::uint8_t kOpCloseTrackSession = 0x5B;
+constexpr std::uint8_t kOpBlank = 0xA1;
 // Addresses the upper layers can scan and select: single digits, targets and LUNs 0..7.
 constexpr int kMaxTarget = 7;
 constexpr int kMaxLun = 7;
@@ -40,6 +44,22 @@ std::uint8_t HostAdapterStatus(platform::ScsiTransportFault fault) {
     case ScsiTransportFault::Other: return kHostAdapterUnrecognised;
   }
   return kHostAdapterUnrecognised;
+}
+
+// The kernel aborts a command that outlives its SG_IO time-out, and the drive's work with it,
+// where an ASPI caller merely stops waiting and lets the command finish. So the commands that
+// run as long as the whole disc takes, on a drive that does not return at once for IMMED, get
+// at least that long whatever their caller would wait.
+unsigned LongestRunMs(std::uint8_t opcode) {
+  constexpr unsigned kWholeDiscMs = 2 * 60 * 60 * 1000;  // a full blank or format at the lowest speed
+  constexpr unsigned kClosingMs = 30 * 60 * 1000;        // a close or flush that pads the disc
+  switch (opcode) {
+    case kOpBlank:
+    case kOpFormatUnit: return kWholeDiscMs;
+    case kOpCloseTrackSession:
+    case kOpSynchronizeCache: return kClosingMs;
+    default: return 0;
+  }
 }
 
 void CopyPadded(std::uint8_t* field, std::size_t size, const std::string& value) {
@@ -155,12 +175,18 @@ PassThroughTransport::Entry* PassThroughTransport::Find(std::uint8_t hostAdapter
 }
 
 std::uint32_t PassThroughTransport::SendASPI32Command(void* srb) {
+  int systemError = 0;
+  return SendRequest(srb, kPassThroughTimeoutMs, systemError);
+}
+
+std::uint32_t PassThroughTransport::SendRequest(void* srb, unsigned timeoutMs, int& systemError) {
+  systemError = 0;
   if (srb == nullptr) return SS_ERR;
   auto* header = static_cast<SRB_Header*>(srb);
   std::lock_guard guard(mutex_);
   switch (header->SRB_Cmd) {
     case SC_HA_INQUIRY: header->SRB_Status = InquireAdapter(srb); break;
-    case SC_EXEC_SCSI_CMD: header->SRB_Status = Execute(srb); break;
+    case SC_EXEC_SCSI_CMD: header->SRB_Status = Execute(srb, timeoutMs, systemError); break;
     case SC_GET_DISK_INFO: header->SRB_Status = SS_PENDING; return SS_ERR;
     default: header->SRB_Status = SS_ERR; break;
   }
@@ -183,7 +209,7 @@ std::uint8_t PassThroughTransport::InquireAdapter(void* srb) {
   return SS_COMP;
 }
 
-std::uint8_t PassThroughTransport::Execute(void* srb) {
+std::uint8_t PassThroughTransport::Execute(void* srb, unsigned timeoutMs, int& systemError) {
   auto& block = *static_cast<SRB_ExecSCSICmd*>(srb);
   Entry* entry = Find(block.SRB_HaId, block.SRB_Target, block.SRB_Lun);
   if (entry == nullptr) return SS_NO_DEVICE;
@@ -200,7 +226,8 @@ std::uint8_t PassThroughTransport::Execute(void* srb) {
   }
 
   auto& ops = platform::CurrentScsiDeviceOps();
-  if (entry->handle < 0) entry->handle = ops.OpenDrive(entry->path, nullptr);
+  int openError = ENODEV;
+  if (entry->handle < 0) entry->handle = ops.OpenDrive(entry->path, &openError);
 
   platform::ScsiCommand command;
   command.cdb = block.CDBByte;
@@ -215,14 +242,15 @@ std::uint8_t PassThroughTransport::Execute(void* srb) {
   std::uint8_t sense[kSenseBufferLength] = {};
   command.sense = sense;
   command.senseLength = static_cast<std::uint8_t>(std::min<std::size_t>(block.SRB_SenseLen, sizeof sense));
-  command.timeoutMs = kPassThroughTimeoutMs;  // whatever the caller asked
+  command.timeoutMs = std::max(timeoutMs, LongestRunMs(block.CDBByte[0]));
 
   platform::ScsiOutcome outcome;
   if (entry->handle >= 0) {
     outcome = platform::ExecuteScsi(entry->handle, command);
   } else {
-    outcome.error = ENODEV;
+    outcome.error = openError;
   }
+  systemError = outcome.error;
 
   std::uint8_t status = SS_COMP;
   if (!outcome.Good()) {
@@ -249,6 +277,30 @@ std::string PassThroughTransport::DriveLabel(std::uint8_t hostAdapter, std::uint
   std::lock_guard guard(mutex_);
   const Entry* entry = Find(hostAdapter, target, lun);
   return entry != nullptr ? entry->label : std::string();
+}
+
+DriveClaim PassThroughTransport::ClaimDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) {
+  std::lock_guard guard(mutex_);
+  const Entry* entry = Find(hostAdapter, target, lun);
+  if (entry == nullptr) return DriveClaim::NotPossible;
+  if (claims_.contains(entry->path)) return DriveClaim::Held;
+  int error = 0;
+  const int handle = platform::CurrentScsiDeviceOps().ClaimDrive(entry->path, &error);
+  if (handle >= 0) {
+    claims_[entry->path] = handle;
+    return DriveClaim::Held;
+  }
+  return error == EBUSY ? DriveClaim::InUse : DriveClaim::NotPossible;
+}
+
+void PassThroughTransport::ReleaseDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) {
+  std::lock_guard guard(mutex_);
+  const Entry* entry = Find(hostAdapter, target, lun);
+  if (entry == nullptr) return;
+  if (const auto claim = claims_.find(entry->path); claim != claims_.end()) {
+    platform::CurrentScsiDeviceOps().CloseDrive(claim->second);
+    claims_.erase(claim);
+  }
 }
 
 }  // namespace kivo

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -24,8 +25,11 @@ class PassThroughTransport final : public AspiTransport {
   int PresentCount();
 
   std::uint32_t SendASPI32Command(void* srb) override;
+  std::uint32_t SendRequest(void* srb, unsigned timeoutMs, int& systemError) override;
   std::uint32_t GetASPI32SupportInfo() override;
   std::string DriveLabel(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) override;
+  DriveClaim ClaimDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) override;
+  void ReleaseDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) override;
 
  private:
   struct Entry {
@@ -42,10 +46,13 @@ class PassThroughTransport final : public AspiTransport {
   Entry* Find(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun);
   void AssignAddresses(const std::vector<int>& hosts);
   std::uint8_t InquireAdapter(void* srb);
-  std::uint8_t Execute(void* srb);
+  std::uint8_t Execute(void* srb, unsigned timeoutMs, int& systemError);
 
   std::mutex mutex_;  // one command at a time; the table changes only under it
   std::vector<Entry> entries_;
+  // Claim handles by node path. They outlive Shutdown: the erase reloads the transport while
+  // its claim must go on.
+  std::map<std::string, int> claims_;
   int adapterCount_ = 0;
   bool scanned_ = false;
 };

@@ -32,6 +32,8 @@ inline constexpr std::string_view kBufferAlignment = "BUFFER ALIGNMENT";
 inline constexpr std::string_view kAspiBusy = "ASPI IS BUSY";
 inline constexpr std::string_view kBufferTooBig = "BUFFER TOO BIG";
 inline constexpr std::string_view kUnknown = "UNKNOWN";
+// A request the system did not pass on to the drive, with the system's reason.
+inline constexpr std::string_view kSystemError = "SYSTEM ERROR: %s";
 
 // Sense key 0 names the flag bit that is set instead of a key.
 inline constexpr std::string_view kFilemark = "FILEMARK";
@@ -65,6 +67,9 @@ inline constexpr std::string_view kMisalignedBuffer = "aaaa";
 // A drive node that exists but cannot be opened: node, reason.
 inline constexpr std::string_view kNodeNotOpened =
     "CANNOT OPEN %s (%s): DRIVE LEFT OUT - THE USER MAY NEED TO BE IN THE 'cdrom' GROUP";
+
+// A recording or an erase that finds the drive claimed by another process or program.
+inline constexpr std::string_view kDriveInUse = "THE DRIVE IS IN USE BY ANOTHER PROGRAM";
 
 // Transport names and the pass-through adapter's identity.
 inline constexpr std::string_view kPassThroughName = "KVASPI32";

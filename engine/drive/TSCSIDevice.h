@@ -172,6 +172,13 @@ class TSCSIDevice {
   // A command without a wrapper here (those only a recording or an erase sends); true when the
   // drive completed it.
   bool SendCommand(const DriveCommand& Command) { return Succeeds(Command); }
+  // Takes the selected drive for a recording or an erase of this process, before the first
+  // command that changes the disc: the transport's own claim, else RESERVE. False, with
+  // LastErrorText saying so, only when another program holds the drive; a drive that knows no
+  // reservations is used unclaimed. Taken once however often it is asked.
+  bool ClaimDrive();
+  // Lets go of the claim; nothing when none is held.
+  void ReleaseDrive();
   // Reopens the failure-line latch, so the first failed command of a user-started operation is
   // logged in full.
   void BeginUserOperation() { ErrorLogLatch = false; }
@@ -253,8 +260,12 @@ class TSCSIDevice {
   void ClearSelection();
   void SetQuirks();
 
+  enum class Claim { None, Transport, Reservation };
+
   void* owner_ = nullptr;
   kivo::platform::RecursiveLock lock_;
+  // Taken on the thread that starts an operation, let go on the one that ends it.
+  std::atomic<Claim> claim_{Claim::None};
   std::atomic<std::uint16_t> readSpeed_{0};
   std::atomic<std::uint16_t> writeSpeed_{0};
 };

@@ -118,6 +118,12 @@ std::uint32_t SendAspiRequest(void* srb) {
   return transport != nullptr ? transport->SendASPI32Command(srb) : std::uint32_t{SS_INVALID_CMD};
 }
 
+std::uint32_t SendAspiRequest(void* srb, unsigned timeoutMs, int& systemError) {
+  systemError = 0;
+  AspiTransport* transport = State().active.load();
+  return transport != nullptr ? transport->SendRequest(srb, timeoutMs, systemError) : std::uint32_t{SS_INVALID_CMD};
+}
+
 std::uint32_t AspiSupportInfo() {
   AspiTransport* transport = State().active.load();
   return transport != nullptr ? transport->GetASPI32SupportInfo()
@@ -127,6 +133,15 @@ std::uint32_t AspiSupportInfo() {
 std::string TransportDriveLabel(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) {
   AspiTransport* transport = State().active.load();
   return transport != nullptr ? transport->DriveLabel(hostAdapter, target, lun) : std::string();
+}
+
+DriveClaim ClaimTransportDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) {
+  AspiTransport* transport = State().active.load();
+  return transport != nullptr ? transport->ClaimDrive(hostAdapter, target, lun) : DriveClaim::NotPossible;
+}
+
+void ReleaseTransportDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun) {
+  if (AspiTransport* transport = State().active.load()) transport->ReleaseDrive(hostAdapter, target, lun);
 }
 
 std::vector<std::string> TakeTransportNotes() {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/drive/AspiTransport.h"
+
 namespace kivo {
 
 // Loads a transport: the pass-through first when preferred and it sees a drive, else the ASPI
@@ -30,8 +32,13 @@ std::string TransportName();
 // The loaded transport's entry points. Without a transport a request is left untouched and
 // SS_INVALID_CMD is returned; the support info reads SS_NO_ADAPTERS.
 std::uint32_t SendAspiRequest(void* srb);
+// A command request with its time-out; systemError as AspiTransport::SendRequest gives it.
+std::uint32_t SendAspiRequest(void* srb, unsigned timeoutMs, int& systemError);
 std::uint32_t AspiSupportInfo();
 std::string TransportDriveLabel(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun);
+// The loaded transport's claim on a drive (NotPossible without a transport) and its release.
+DriveClaim ClaimTransportDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun);
+void ReleaseTransportDrive(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun);
 
 // Notes gathered while loading (for example a drive node the user may not open). Each note is
 // handed out once, to whoever asks first, so it reaches the log a single time.

@@ -224,6 +224,13 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   bool StartWriterWhenPrimed(bool ToFile);
   // OnWriteDone on the main thread (the caller waits until it has run).
   void RaiseWriteDone(const std::string& error);
+  // Takes the drive for a recording before any command that could change the disc or the
+  // drive's settings. When another program holds it, the recording ends at once with that as
+  // its result.
+  bool ClaimForRecording();
+  // Ends a recording before its writer runs: the drive is let go, then OnWriteDone is raised,
+  // so that whoever hears of the end finds the drive free.
+  void EndRecording(const std::string& error);
 
   CompilationTree tree_;
   std::int32_t cacheSize_ = kDefaultCacheSize;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <scsi/scsi.h>
 #include <scsi/sg.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -35,6 +36,20 @@ class LinuxScsiDeviceOps final : public ScsiDeviceOps {
 
   void CloseDrive(int handle) override {
     if (handle >= 0) close(handle);
+  }
+
+  int ClaimDrive(const std::string& path, int* error) override {
+    const int handle = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_EXCL | O_CLOEXEC);
+    if (handle < 0) {
+      *error = errno;
+      return -1;
+    }
+    if (flock(handle, LOCK_EX | LOCK_NB) != 0) {
+      *error = errno == EWOULDBLOCK ? EBUSY : errno;
+      close(handle);
+      return -1;
+    }
+    return handle;
   }
 
   int SgIo(int handle, sg_io_hdr& request) override {

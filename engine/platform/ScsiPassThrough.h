@@ -34,6 +34,11 @@ class ScsiDeviceOps {
   // Returns a handle >= 0, or -1 with *error set.
   virtual int OpenDrive(const std::string& path, int* error) = 0;
   virtual void CloseDrive(int handle) = 0;
+  // Takes the node for this process alone, for as long as the returned handle is open (closed
+  // with CloseDrive): an exclusive open, which a mounted disc or another recording program
+  // also refuses, and an advisory lock against other processes of this program. Returns a
+  // handle >= 0, or -1 with *error set; EBUSY means another program holds the node.
+  virtual int ClaimDrive(const std::string& path, int* error) = 0;
   // The SG_IO ioctl: 0, or the errno of a request that did not reach the drive.
   virtual int SgIo(int handle, sg_io_hdr& request) = 0;
   virtual std::optional<ScsiAddress> GetAddress(int handle) = 0;

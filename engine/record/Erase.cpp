@@ -83,13 +83,8 @@ std::string EraseSpeedText(std::uint16_t kind, double speed) {
   return multiple + platform::FormatFloat("(#,##0 KB/s)", speed);
 }
 
-}  // namespace
-
-bool EraseDisc(TSCSIDevice& Device, bool Quick, EraseDoneSink Done) {
-  if (Device.Erasing.load() || EraseRunning() || WriterRunning.load()) {
-    Device.DebugMessage(std::string(recordtext::kEraseWhileBusy), 0);
-    return false;
-  }
+// The erase from the drive's first command on, for a drive claimed already.
+bool StartClaimedErase(TSCSIDevice& Device, bool Quick, const EraseDoneSink& Done) {
   Device.TestUnitReady(kReadyTimeoutMs);
   Device.LoadEject(false);
   const std::uint16_t kind = Device.MediaKind();
@@ -121,6 +116,28 @@ bool EraseDisc(TSCSIDevice& Device, bool Quick, EraseDoneSink Done) {
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool EraseDisc(TSCSIDevice& Device, bool Quick, EraseDoneSink Done) {
+  if (Device.Erasing.load() || EraseRunning() || WriterRunning.load()) {
+    Device.DebugMessage(std::string(recordtext::kEraseWhileBusy), 0);
+    return false;
+  }
+  if (!Device.ClaimDrive()) {
+    Device.DebugMessage(Device.LastErrorText, 0);
+    if (Done) Done(true);
+    return false;
+  }
+  // Whoever hears of the end finds the drive free again.
+  const EraseDoneSink releaseThenDone = [&Device, Done = std::move(Done)](bool WithError) {
+    Device.ReleaseDrive();
+    if (Done) Done(WithError);
+  };
+  if (StartClaimedErase(Device, Quick, releaseThenDone)) return true;
+  Device.ReleaseDrive();  // the refusals that raise no Done
+  return false;
 }
 
 bool TZelvoBurner::StartErase(bool Quick) {

@@ -22,12 +22,13 @@ bool TZelvoBurner::RecordImageFile(const std::string& FileName) {
   if (RefuseWhileBusy(*this)) return false;
   ActiveBurner = this;
   WriteAborted = false;
+  if (!ClaimForRecording()) return false;
   const std::uint16_t kind = MediaKind();
   const std::int32_t blockSize = BlockSizeForMediaKind(kind);
   std::string refusal = preflight::ImageFileRefusal(FileName);
   if (refusal.empty()) refusal = preflight::TestWriteRefusal(TestWrite, kind);
   if (!refusal.empty()) {
-    RaiseWriteDone(refusal);
+    EndRecording(refusal);
     return false;
   }
   std::int64_t bytes = 0;
@@ -36,7 +37,7 @@ bool TZelvoBurner::RecordImageFile(const std::string& FileName) {
     if (!file.HandleValid()) {
       // The system's reason goes to the log; the result keeps the system's own text.
       DebugMessage(file.LastError(), 0);
-      RaiseWriteDone(fmt::sprintf(recordtext::kCannotOpenFile, FileName));
+      EndRecording(fmt::sprintf(recordtext::kCannotOpenFile, FileName));
       return false;
     }
     bytes = file.Size();
@@ -44,7 +45,7 @@ bool TZelvoBurner::RecordImageFile(const std::string& FileName) {
   // The progress and ImageSize refer to the image from now on.
   ImageSectors = (bytes + kSector - 1) / kSector;
   if (const std::string refusal = preflight::FitRefusal(*this, ImageSectors); !refusal.empty()) {
-    RaiseWriteDone(refusal);
+    EndRecording(refusal);
     return false;
   }
 

@@ -56,10 +56,22 @@ bool RefuseWhileBusy(TZelvoBurner& Burner) {
   return true;
 }
 
+bool TZelvoBurner::ClaimForRecording() {
+  if (ClaimDrive()) return true;
+  RaiseWriteDone(LastErrorText);
+  return false;
+}
+
+void TZelvoBurner::EndRecording(const std::string& error) {
+  ReleaseDrive();
+  RaiseWriteDone(error);
+}
+
 bool TZelvoBurner::RecordCompilation() {
   if (RefuseWhileBusy(*this)) return false;
   ActiveBurner = this;
   WriteAborted = false;
+  if (!ClaimForRecording()) return false;
   const std::int32_t blockSize = BlockSizeForMediaKind(MediaKind());
   const std::uint16_t kind = CurrentMediaKind;
   // Nothing has reached the disc yet: whatever can refuse the recording does so now.
@@ -73,7 +85,7 @@ bool TZelvoBurner::RecordCompilation() {
   if (refusal.empty() && dvdRw) refusal = PrepareDvdRw(*this, kind, TestWrite);
   if (refusal.empty() && dvdRw) refusal = preflight::FitRefusal(*this, ImageSize());
   if (!refusal.empty()) {
-    RaiseWriteDone(refusal);
+    EndRecording(refusal);
     return false;
   }
   // The session is laid out again where the drive says the next one starts.
@@ -92,7 +104,7 @@ bool TZelvoBurner::StartWriterWhenPrimed(bool ToFile) {
     if (cache->Primed()) return StartWriter(ToFile);
     const std::string status = cache->Status();
     if (!status.empty()) {
-      RaiseWriteDone(status);
+      EndRecording(status);
       DestroyActiveCache();
       return false;
     }
@@ -119,7 +131,7 @@ bool TZelvoBurner::StartWriter(bool ToFile) {
   } catch (const std::system_error& error) {
     WriterRunning = false;
     DestroyActiveCache();
-    RaiseWriteDone(error.what());
+    EndRecording(error.what());
     return false;
   }
   return true;

@@ -351,6 +351,9 @@ void TThWrite::Finish() {
     std::lock_guard lock(burner_.Lock());
     result = cache_.Status();
   }
+  // Before the writer counts as ended: a recording started right after it must not lose its
+  // claim to this one's release.
+  burner_.ReleaseDrive();
   WriterRunning = false;
   DestroyActiveCache();
   SetCloseAfterCommand(true);

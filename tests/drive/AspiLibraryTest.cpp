@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/drive/AspiLibraryTransport.h"
 #include "engine/drive/TSCSIDevice.h"
@@ -224,6 +226,41 @@ TEST_F(AspiLibrary, FailureLineOncePerUserOperation) {
   device.BeginUserOperation();
   Send(kWrite10);
   EXPECT_EQ(messages.size(), 2u);
+}
+
+// A library drive is claimed by RESERVE: granted, held by another initiator, or unknown to a
+// drive without reservations (which is then used unclaimed). Neither the claim nor its release
+// takes the operation's failure line or its error text.
+TEST_F(AspiLibrary, ClaimIsTheDrivesAnswerToReserve) {
+  Select();
+  struct Case {
+    const char* label;
+    std::uint8_t status;
+    std::uint8_t targetStatus;
+    std::array<std::uint8_t, kSenseAreaLength> sense;
+    bool claimed;
+  };
+  const std::vector<Case> cases = {
+      {"granted", SS_COMP, 0, {}, true},
+      {"reservation conflict", SS_ERR, 0x18, {}, false},
+      {"no reservations", SS_ERR, 0x02, Sense(0x05, 0x20, 0x00), true},
+  };
+  const auto failed = Sense(0x03, 0x0C, 0x00);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    messages.clear();
+    device.BeginUserOperation();
+    FakeAspiSetResult(c.status, 0, c.targetStatus, c.sense.data());
+    EXPECT_EQ(device.ClaimDrive(), c.claimed);
+    EXPECT_EQ(device.LastErrorText == "THE DRIVE IS IN USE BY ANOTHER PROGRAM", !c.claimed) << device.LastErrorText;
+    EXPECT_TRUE(messages.empty()) << messages.front();
+
+    FakeAspiSetResult(SS_ERR, 0, 0x02, failed.data());
+    Send(kWrite10);
+    EXPECT_EQ(messages.size(), 1u) << "the operation's first failure is logged";
+    device.ReleaseDrive();
+    EXPECT_EQ(device.LastErrorText, "MEDIUM ERROR (WRITE ERROR)");
+  }
 }
 
 TEST_F(AspiLibrary, ExecutionRulesAroundTheRequest) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -74,7 +75,20 @@ class FakeScsiDevices final : public platform::ScsiDeviceOps {
     return -1;
   }
 
-  void CloseDrive(int handle) override { open_.erase(handle); }
+  void CloseDrive(int handle) override {
+    open_.erase(handle);
+    claims_.erase(handle);
+  }
+
+  int ClaimDrive(const std::string& path, int* error) override {
+    if (claimedElsewhere.contains(path)) {
+      *error = EBUSY;
+      return -1;
+    }
+    const int handle = nextHandle_++;
+    claims_[handle] = path;
+    return handle;
+  }
 
   int SgIo(int handle, sg_io_hdr& request) override {
     const FakeNode& node = nodes_.at(open_.at(handle));
@@ -115,6 +129,11 @@ class FakeScsiDevices final : public platform::ScsiDeviceOps {
   }
 
   std::size_t OpenHandles() const { return open_.size(); }
+  std::set<std::string> ClaimedNodes() const {
+    std::set<std::string> paths;
+    for (const auto& [handle, path] : claims_) paths.insert(path);
+    return paths;
+  }
 
   SgIoReply reply;
   Responder responder;  // when set, it answers instead of reply
@@ -123,10 +142,12 @@ class FakeScsiDevices final : public platform::ScsiDeviceOps {
   std::vector<unsigned char> lastCdb;
   int inquiries = 0;
   int opens = 0;
+  std::set<std::string> claimedElsewhere;  // nodes another program holds
 
  private:
   std::vector<FakeNode> nodes_;
   std::map<int, std::size_t> open_;
+  std::map<int, std::string> claims_;  // this process's claims by handle
   int nextHandle_ = 3;
 };
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <set>
+#include <vector>
 
 #include "engine/drive/TSCSIDevice.h"
 #include "engine/drive/Transport.h"
@@ -121,7 +124,7 @@ TEST_P(PassThroughRequest, IsBuiltFromTheBlock) {
   EXPECT_EQ(fake.last.interface_id, 'S');
   EXPECT_EQ(fake.last.dxfer_direction, c.direction);
   EXPECT_EQ(fake.last.dxfer_len, c.transferred);
-  EXPECT_EQ(fake.last.timeout, 120'000u);  // whatever the caller asked
+  EXPECT_EQ(fake.last.timeout, 10'000u);  // the engine's shortest time-out
   EXPECT_EQ(fake.last.mx_sb_len, 24);
   // The LUN bits of byte 1 are the selected LUN's.
   EXPECT_EQ(fake.lastCdb, (std::vector<unsigned char>{kReadDiscInfo, 0x1F, 0, 0, 0, 0, 0, 0, 0x20, 0}));
@@ -172,7 +175,35 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{{0, 0, 0x01, 0, {}}, SS_ERR, 0x11, 0, "SELECTION TIMEOUT"},  // no connection
         OutcomeCase{{0, 0, 0x08, 0, {}}, SS_ERR, 0x0E, 0, "BUS RESET"},
         OutcomeCase{{0, 0, 0x07, 0, {}}, SS_ERR, 0xFF, 0, "UNKNOWN"},            // host: error
-        OutcomeCase{{EIO, 0, 0, 0, {}}, SS_ERR, 0, 0, ""}));                     // never reached it
+        OutcomeCase{{EIO, 0, 0, 0, {}}, SS_ERR, 0, 0, "SYSTEM ERROR: Input/output error"}));  // never reached it
+
+// Each command reaches SG_IO with its own time-out; the ones that may run as long as the whole
+// disc takes get at least that long, since the kernel would abort them with the drive's work.
+TEST_F(PassThrough, EachCommandGetsItsOwnTimeout) {
+  FakeScsiDevices fake({{"sr0", 0, platform::ScsiAddress{0, 0, 0, 0}}});
+  TSCSIDevice device;
+  SelectOneDrive(device);
+  struct Case {
+    const char* label;
+    std::function<void()> send;
+    unsigned timeoutMs;
+  };
+  std::vector<std::uint8_t> sector(2048);
+  const std::vector<std::uint8_t> formatList(12);
+  const std::vector<Case> cases = {
+      {"TEST UNIT READY", [&] { device.TestUnitReady(kReadyTimeoutMs); }, 10'000},
+      {"WRITE", [&] { device.WriteSectors(0, 1, sector); }, 120'000},
+      {"SYNCHRONIZE CACHE", [&] { device.SynchronizeCache(120'000, false); }, 1'800'000},
+      {"long SYNCHRONIZE CACHE", [&] { device.SynchronizeCache(3'600'000, true); }, 3'600'000},
+      {"CLOSE TRACK/SESSION", [&] { device.CloseTrackSession(false, false, false); }, 1'800'000},
+      {"FORMAT UNIT", [&] { device.FormatUnit(0x11, formatList); }, 7'200'000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    c.send();
+    EXPECT_EQ(fake.last.timeout, c.timeoutMs);
+  }
+}
 
 TEST_F(PassThrough, HandleStaysOpenOnlyWhileCloseAfterCommandIsOff) {
   FakeScsiDevices fake({{"sr0", 0, platform::ScsiAddress{0, 0, 0, 0}}});
@@ -197,6 +228,31 @@ TEST_F(PassThrough, HandleStaysOpenOnlyWhileCloseAfterCommandIsOff) {
   EXPECT_EQ(fake.OpenHandles(), 1u);
   send();
   EXPECT_EQ(fake.OpenHandles(), 0u);
+}
+
+// Processes on one host are one initiator to the drive, so the pass-through claims the node
+// itself and sends no RESERVE. The claim lasts through a reload of the transport (the erase
+// reloads it while it still holds the drive) until it is released.
+TEST_F(PassThrough, ClaimHoldsTheNodeAndANodeHeldElsewhereIsInUse) {
+  FakeScsiDevices fake({{"sr0", 0, platform::ScsiAddress{0, 0, 0, 0}}});
+  TSCSIDevice device;
+  SelectOneDrive(device);
+  fake.sent.clear();
+
+  fake.claimedElsewhere = {"/dev/sr0"};
+  EXPECT_FALSE(device.ClaimDrive());
+  EXPECT_EQ(device.LastErrorText, "THE DRIVE IS IN USE BY ANOTHER PROGRAM");
+  EXPECT_TRUE(fake.ClaimedNodes().empty());
+
+  fake.claimedElsewhere.clear();
+  EXPECT_TRUE(device.ClaimDrive());
+  EXPECT_TRUE(device.ClaimDrive()) << "a second claim of the holder";
+  EXPECT_EQ(fake.ClaimedNodes(), std::set<std::string>{"/dev/sr0"});
+  ReloadTransport();
+  EXPECT_EQ(fake.ClaimedNodes(), std::set<std::string>{"/dev/sr0"});
+  device.ReleaseDrive();
+  EXPECT_TRUE(fake.ClaimedNodes().empty());
+  EXPECT_TRUE(fake.sent.empty()) << "no command reached the drive";
 }
 
 }  // namespace

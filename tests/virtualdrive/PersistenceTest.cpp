@@ -5,6 +5,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -202,6 +204,63 @@ TEST(Persistence, FaultsScriptedByTheControlTool) {
   const ToolRun status = RunTool(folder.str(), "status");
   EXPECT_EQ(status.output.find("fault:"), std::string::npos) << "used-up faults are gone: " << status.output;
   ASSERT_EQ(RunTool(folder.str(), "fault clear").exitCode, 0);
+}
+
+// Each recorder is one initiator. The reservation keeps every other one from changing the disc
+// or the drive's settings, lets their readings through, and ends with its holder, however the
+// holder ends.
+TEST(Persistence, AReservationKeepsOtherRecordersFromChangingTheDisc) {
+  TestFolder folder;
+  auto first = std::make_unique<VirtualRecorder>(folder.str());
+  VirtualRecorder second(folder.str());
+  std::string error;
+  ASSERT_TRUE(second.SetTimeScale(0, error)) << error;
+  ASSERT_TRUE(second.Insert(MediumKind::CdRw, error)) << error;
+  Host a = HostOf(*first), b = HostOf(second);
+  const std::vector<std::uint8_t> reserve = {0x16, 0, 0, 0, 0, 0}, release = {0x17, 0, 0, 0, 0, 0};
+
+  ASSERT_TRUE(a.Send(reserve).ok());
+  ASSERT_TRUE(a.Send(reserve).ok()) << "the holder may reserve again";
+  const DriveState before = second.State();
+  struct Case {
+    const char* label;
+    std::function<Reply()> send;
+    bool refused;
+  };
+  const std::vector<Case> cases = {
+      {"RESERVE", [&] { return b.Send(reserve); }, true},
+      {"WRITE", [&] { return b.Write(0, 1, 0x33); }, true},
+      {"MODE SELECT", [&] { return b.SelectWriteParameters(EngineWriteParameters(0x09)); }, true},
+      {"SYNCHRONIZE CACHE", [&] { return b.Sync(); }, true},
+      {"CLOSE", [&] { return b.Close(false, 2, 0); }, true},
+      {"BLANK", [&] { return b.Blank(1, true); }, true},
+      {"EJECT", [&] { return b.StartStop(false, true); }, true},
+      {"INQUIRY", [&] { return b.Inquiry(); }, false},
+      {"TEST UNIT READY", [&] { return b.TestUnitReady(); }, false},
+      {"READ DISC INFORMATION", [&] { return b.DiscInfo(); }, false},
+      {"READ TRACK INFORMATION", [&] { return b.TrackInfo(0xFF); }, false},
+      {"RELEASE of another's reservation", [&] { return b.Send(release); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const Reply reply = c.send();
+    EXPECT_EQ(reply.result.status == ScsiStatus::ReservationConflict, c.refused);
+    if (!c.refused) {
+      EXPECT_TRUE(reply.ok());
+    }
+  }
+  EXPECT_EQ(second.State(), before) << "nothing the second recorder sent reached the disc";
+  EXPECT_TRUE(a.Write(0, 1, 0x44).ok()) << "the holder's own commands pass";
+
+  ASSERT_TRUE(a.Send(release).ok());
+  ASSERT_TRUE(b.Send(reserve).ok());
+  EXPECT_EQ(a.Write(1, 1, 0x44).result.status, ScsiStatus::ReservationConflict);
+  ASSERT_TRUE(b.Send(release).ok());
+
+  // The holder goes away without a RELEASE, as a killed process does.
+  ASSERT_TRUE(a.Send(reserve).ok());
+  first.reset();
+  EXPECT_TRUE(b.Send(reserve).ok());
 }
 
 }  // namespace
