@@ -49,7 +49,7 @@ std::optional<std::uint32_t> BootImageStart(const SessionSource& source) {
   for (std::uint32_t offset = kFirstDescriptor; offset <= kLastDescriptor; ++offset) {
     if (source.start > UINT32_MAX - offset) break;
     sector.fill(0);
-    if (!source.read(source.start + offset, sector) || std::memcmp(&sector[1], "CD001", 5) != 0) continue;
+    if (!source.read(source.start + offset, 1, sector) || std::memcmp(&sector[1], "CD001", 5) != 0) continue;
     if (sector[0] == kTerminator) break;
     if (sector[0] != kBootRecord ||
         std::memcmp(&sector[kBootSystemId], isotext::kBootSystemId.data(), isotext::kBootSystemId.size()) != 0) {
@@ -57,7 +57,7 @@ std::optional<std::uint32_t> BootImageStart(const SessionSource& source) {
     }
     const std::uint32_t catalog = le32(&sector[kBootCatalogLocation]);
     sector.fill(0);
-    if (!source.read(catalog, sector)) return std::nullopt;
+    if (!source.read(catalog, 1, sector)) return std::nullopt;
     if (sector[0] != 1 || sector[kCatalogKey] != 0x55 || sector[kCatalogKey + 1] != 0xAA) return std::nullopt;
     return le32(&sector[kDefaultEntryImage]);
   }
@@ -71,7 +71,7 @@ bool ImportFromDescriptor(TZelvoBurner& burner, const SessionSource& source, std
   for (std::uint32_t offset = kFirstDescriptor; offset <= kLastDescriptor; ++offset) {
     if (source.start > UINT32_MAX - offset) break;
     sector.fill(0);
-    if (!source.read(source.start + offset, sector)) continue;
+    if (!source.read(source.start + offset, 1, sector)) continue;
     if (std::memcmp(&sector[1], "CD001", 5) != 0) continue;
     if (sector[0] == kTerminator) break;
     if (sector[0] != wanted) continue;
@@ -123,7 +123,9 @@ bool TZelvoBurner::ImportSession(std::int8_t Session, TDEntry* Dir) {
   if ((TrackInfo[trackinfo::kValidity] & trackinfo::kNextWritableValid) && next > source.start && next < source.end) {
     source.end = next;
   }
-  source.read = [this](std::uint32_t lba, std::span<std::uint8_t> sector) { return ReadSectors(lba, 1, sector); };
+  source.read = [this](std::uint32_t lba, std::uint32_t count, std::span<std::uint8_t> sectors) {
+    return ReadSectors(lba, static_cast<std::uint16_t>(count), sectors);
+  };
   return ImportSessionTree(*this, source, session, Dir);
 }
 

@@ -63,6 +63,8 @@ inline constexpr std::string_view kImportNameTooLong = "ERROR IMPORTING SESSION,
 // path). A loop reuses kDirectoryLoop.
 inline constexpr std::string_view kImportBeyondDisc =
     "DIRECTORY REACHES BEYOND THE END OF THE DISC, THE REST NOT IMPORTED: %s";
+inline constexpr std::string_view kImportDirectoryTooLong =
+    "DIRECTORY LONGER THAN THE COMPILATION COULD HOLD, THE REST NOT IMPORTED: %s";
 inline constexpr std::string_view kImportPathTooLong = "DIRECTORY PATH TOO LONG, NOT IMPORTED: %s";
 inline constexpr std::string_view kImportFileBeyondSession =
     "FILE DATA LIES BEYOND THE RECORDED END OF THE SESSION, NOT IMPORTED: %s";
