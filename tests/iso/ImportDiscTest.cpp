@@ -200,6 +200,42 @@ TEST_F(ImportDiscTest, HostileDiscListsAndExtractsInsideTheDestination) {
   }
 }
 
+// Names on a disc are bytes from outside: ls shows every one of them, but none may move the
+// cursor, break a line or turn the text around on the user's terminal (bytes below a blank and
+// bytes that are no text arrive as the compilation's "%XX", the rest is escaped on output). A name without an
+// extension, which ls shows with the writer's ".", extracts by its plain name too.
+TEST_F(ImportDiscTest, LsShowsNamesSafelyAndExtractFindsThemByTheirPlainName) {
+  const std::vector<std::pair<std::string, std::string>> names{
+      {"A\x1b[2JB.TXT", "A%1B[2JB.TXT"},
+      {"GNP\xe2\x80\xae.EXE", "GNP\\u{202e}.EXE"},
+      {"ISO\xe2\x81\xa6.TXT", "ISO\\u{2066}.TXT"},
+      {"TAB\tX.TXT", "TAB%09X.TXT"},
+      {"LINE\nX.TXT", "LINE%0AX.TXT"},
+      {"C1\xc2\x9b.TXT", "C1\\u{009b}.TXT"},
+      {"BAD\xff\xc3.TXT", "BAD%FF%C3.TXT"},
+      {"\xc5\xa1UMA.TXT", "\xc5\xa1UMA.TXT"},  // a letter outside ASCII stays as it is
+      {"README", "README."},
+  };
+  HandDisc hand(40);
+  hand.Volume(DirectoryTree::Iso, 20, 2048);
+  std::size_t at = hand.Dots(20);
+  for (const auto& [identifier, shown] : names) at = hand.Record(20, at, Bytes(identifier + ";1"), 30, 6);
+  std::copy_n("inside", 6, hand.Sector(30));
+  InsertImage(tmp.Write("names.iso", std::string(hand.bytes.begin(), hand.bytes.end())));
+
+  const CommandResult listing = RunCli({"ls"});
+  ASSERT_EQ(listing.status, 0) << listing.output;
+  for (const char c : listing.output) EXPECT_TRUE(c == '\n' || c == '\t' || static_cast<unsigned char>(c) >= 0x20) << int(c);
+  EXPECT_EQ(listing.output.find("\xe2\x80\xae"), std::string::npos);
+  for (const auto& [identifier, shown] : names) {
+    EXPECT_NE(listing.output.find("\t" + shown + "\n"), std::string::npos) << shown << "\n" << listing.output;
+  }
+
+  const std::string out = tmp / "readme";
+  EXPECT_EQ(RunCli({"extract", "README", out}).status, 0);
+  EXPECT_EQ(ReadText(out), "inside");
+}
+
 // A bootable session lists its boot image as a hidden file in the root; that record is the
 // writer's, and the import leaves it out, whether it is named BOOT.IMG or (when the user has a
 // file of that name) BOOT~1.IMG. The user's own files stay, hidden ones included.
