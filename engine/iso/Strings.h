@@ -25,6 +25,8 @@ inline constexpr std::string_view kNameUsedByDirectory =
     "A DIRECTORY OF THIS NAME EXISTS, FILE NOT ADDED: %s";
 inline constexpr std::string_view kNameDiffersInCase =
     "A FILE WHOSE NAME DIFFERS ONLY IN CASE IS ALREADY THERE, NOT ADDED: %s";
+inline constexpr std::string_view kNameTakenByOtherSource =
+    "ANOTHER FILE IS ALREADY THERE UNDER THE SAME NAME, NOT ADDED: %s";
 inline constexpr std::string_view kNameUsedByFile =
     "A FILE OF THIS NAME EXISTS, DIRECTORY NOT ADDED: %s";
 inline constexpr std::string_view kCannotReadDirectory = "CANNOT READ DIRECTORY, SKIPPED: %s";
