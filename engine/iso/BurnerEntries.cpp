@@ -112,6 +112,7 @@ std::int32_t TZelvoBurner::AddFileEntry(TDEntry* Dir, const platform::DirEntry& 
   entry->DateTime = date;
   entry->SourcePath = FullPath;
   entry->ClearArchive = ArchiveOnly;
+  if (ArchiveOnly) archiveStamps_[entry] = SearchRec.Stamp();
   if (ImportedAddress != 0) {
     entry->IsoAddress = entry->JolietAddress = ImportedAddress;
     entry->Imported = true;
