@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "cli/ShownText.h"
+
 namespace kivo::cli {
 
 namespace {
@@ -29,7 +31,7 @@ std::string LabelOf(const std::string& line) {
 bool StartTransport(TSCSIDevice& device) {
   // Engine messages are diagnostics: they must not mix with a command's output.
   device.OnDebugMessage = [](TSCSIDevice*, const std::string& message, std::uint8_t) {
-    std::cerr << message << '\n';
+    std::cerr << Shown(message) << '\n';  // names from a disc or the user's folders in it
   };
   // As the main window starts: the built-in pass-through preferred, no library path.
   if (!device.InitializeTransport(true, "")) {

@@ -8,6 +8,7 @@
 #include "cli/Commands.h"
 #include "cli/CompilationSources.h"
 #include "cli/DiscSession.h"
+#include "cli/ShownText.h"
 #include "engine/platform/Files.h"
 
 namespace kivo::cli {
@@ -48,7 +49,7 @@ std::pair<std::string, std::string> SplitDiscPath(const std::string& discPath) {
 // Nothing is asked: a file already there stays unless --overwrite was given, and is named.
 bool KeepsExisting(const std::string& target, bool overwrite) {
   if (overwrite || !platform::PathTaken(target)) return false;
-  std::cerr << "kivoardel-cli: kept the existing " << target << " (--overwrite replaces it)\n";
+  std::cerr << "kivoardel-cli: kept the existing " << Shown(target) << " (--overwrite replaces it)\n";
   return true;
 }
 
@@ -56,12 +57,17 @@ int ExtractOne(TZelvoBurner& burner, const std::string& discPath, const std::str
   const auto [directory, name] = SplitDiscPath(discPath);
   const TDEntry* dir = burner.FindDirectory(directory);
   TFEntry* entry = dir == nullptr || name.empty() ? nullptr : burner.FindFileEntry(dir, name);
+  // ls shows a name without an extension as the compilation holds it, "README."; the user
+  // may well ask for "README".
+  if (entry == nullptr && dir != nullptr && !name.empty() && name.find('.') == std::string::npos) {
+    entry = burner.FindFileEntry(dir, name + ".");
+  }
   if (entry == nullptr) {
-    std::cerr << "kivoardel-cli: the session holds no file \"" << discPath << "\"\n";
+    std::cerr << "kivoardel-cli: the session holds no file \"" << Shown(discPath) << "\"\n";
     return 1;
   }
   if (entry->IsDirectory()) {
-    std::cerr << "kivoardel-cli: \"" << discPath << "\" is a directory (extract --all copies a whole session)\n";
+    std::cerr << "kivoardel-cli: \"" << Shown(discPath) << "\" is a directory (extract --all copies a whole session)\n";
     return 1;
   }
   // Into an existing folder the file goes under its own name, as cp does.
@@ -69,7 +75,7 @@ int ExtractOne(TZelvoBurner& burner, const std::string& discPath, const std::str
   const bool intoFolder = existing && (existing->attributes & platform::kAttrDirectory) != 0;
   const std::string localName = LocalName(entry->LongName);
   if (intoFolder && !StaysInside(localName)) {
-    std::cerr << "kivoardel-cli: refused to extract a file named \"" << entry->LongName << "\"\n";
+    std::cerr << "kivoardel-cli: refused to extract a file named \"" << Shown(entry->LongName) << "\"\n";
     return 1;
   }
   const std::string target = intoFolder ? (dest.ends_with('/') ? dest : dest + "/") + localName : dest;
@@ -80,7 +86,7 @@ int ExtractOne(TZelvoBurner& burner, const std::string& discPath, const std::str
 int ExtractAll(TZelvoBurner& burner, const std::string& destDir, bool overwrite) {
   std::string error;
   if (!platform::MakeDirectory(destDir, &error)) {
-    std::cerr << "kivoardel-cli: cannot create " << error << '\n';
+    std::cerr << "kivoardel-cli: cannot create " << Shown(error) << '\n';
     return 1;
   }
   int files = 0, leftOut = 0;
@@ -98,13 +104,13 @@ int ExtractAll(TZelvoBurner& burner, const std::string& destDir, bool overwrite)
     const std::string name = entry.IsDirectory() ? entry.LongName : LocalName(entry.LongName);
     const std::string target = destDir + "/" + parent + name;
     if (!StaysInside(name)) {
-      std::cerr << "kivoardel-cli: refused to extract an entry named \"" << entry.LongName << "\"\n";
+      std::cerr << "kivoardel-cli: refused to extract an entry named \"" << Shown(entry.LongName) << "\"\n";
       ++leftOut;
     } else if (entry.IsDirectory()) {
       // Each folder is made once, below one made (or checked) just before it: a link found in
       // its place is refused rather than followed out of the destination.
       if (!platform::MakeFolder(target, &error)) {
-        std::cerr << "kivoardel-cli: cannot create " << error << '\n';
+        std::cerr << "kivoardel-cli: cannot create " << Shown(error) << '\n';
         ++leftOut;
         missingFolders.push_back(path + "/");
       }

@@ -8,7 +8,7 @@
 #include "cli/DriveChoice.h"
 #include "engine/drive/DiscInformation.h"
 #include "engine/drive/MediaKinds.h"
-#include "engine/drive/BigEndian.h"
+#include "engine/iso/SessionTrack.h"
 #include "engine/platform/NumberFormat.h"
 
 namespace kivo::cli {
@@ -25,16 +25,16 @@ std::string Space(std::uint32_t sectors) {
 }
 
 void ShowSessions(TSCSIDevice& device) {
-  // This system writes one track per session, so track n holds session n.
   const std::uint32_t sessions = device.SessionCount();
   std::cout << "sessions: " << sessions << '\n';
   for (std::uint32_t n = 1; n <= sessions; ++n) {
     std::cout << "session " << n << ": ";
-    if (device.ReadTrackInfo(n)) {
-      std::cout << "start " << host32(&device.TrackInfo[trackinfo::kStart]) << ", size "
-                << host32(&device.TrackInfo[trackinfo::kSize]) << " sectors\n";
+    // A session's file system is in its first data track, whatever the track's number.
+    if (const auto data = FindSessionData(device, n)) {
+      const std::uint32_t size = data->end > data->start ? data->end - data->start : 0;
+      std::cout << "start " << data->start << ", size " << size << " sectors\n";
     } else {
-      std::cout << "unreadable (" << device.LastErrorText << ")\n";
+      std::cout << "no data track found\n";
     }
   }
 }

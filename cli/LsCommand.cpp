@@ -6,20 +6,20 @@
 
 #include "cli/Commands.h"
 #include "cli/DiscSession.h"
+#include "cli/ShownText.h"
 
 namespace kivo::cli {
 
 namespace {
 
-// Size, date and path separated by tabs (a name may hold blanks, never a tab on a disc we
-// write); a directory's size is "-" and its path ends with "/".
+// Size, date and path separated by tabs (a tab in a name is shown escaped); a directory's size is "-" and its path ends with "/".
 std::string EntryLine(const TFEntry& entry, const std::string& path) {
   const auto date = DecodeDateTime(entry.DateTime);
   const std::string shownDate = date ? fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", date->year, date->month,
                                                    date->day, date->hour, date->minute, date->second)
                                      : "-";
-  if (entry.IsDirectory()) return fmt::format("-\t{}\t{}/", shownDate, path);
-  return fmt::format("{}\t{}\t{}", entry.Size, shownDate, path);
+  if (entry.IsDirectory()) return fmt::format("-\t{}\t{}/", shownDate, Shown(path));
+  return fmt::format("{}\t{}\t{}", entry.Size, shownDate, Shown(path));
 }
 
 int ListSession(const SessionChoice& choice) {

@@ -10,6 +10,7 @@
 #include "cli/Commands.h"
 #include "cli/CompilationSources.h"
 #include "cli/Progress.h"
+#include "cli/ShownText.h"
 #include "engine/iso/TZelvoBurner.h"
 #include "engine/platform/Files.h"
 #include "engine/platform/ReplacementFile.h"
@@ -62,7 +63,7 @@ int MakeImage(const MkisoOptions& options) {
   if (const std::string refusal = OutputAmongSources(options); !refusal.empty()) return Fail(refusal);
   TZelvoBurner burner;
   burner.OnDebugMessage = [](TSCSIDevice*, const std::string& message, std::uint8_t) {
-    std::cerr << message << '\n';
+    std::cerr << Shown(message) << '\n';
   };
   int leftOut = 0;
   if (const std::string error = FillCompilation(burner, options.compilation, 0, &leftOut); !error.empty()) {

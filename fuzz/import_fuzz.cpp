@@ -30,12 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   kivo::SessionSource source;
   source.end = kSystemArea + count;
-  source.read = [&](std::uint32_t lba, std::span<std::uint8_t> sector) {
-    std::fill(sector.begin(), sector.end(), 0);
-    if (lba < kSystemArea) return true;
-    if (lba >= source.end) return false;
-    const std::size_t from = std::size_t{lba - kSystemArea} * kSector;
-    std::memcpy(sector.data(), sectors + from, std::min(kSector, length - from));
+  source.read = [&](std::uint32_t lba, std::uint32_t count, std::span<std::uint8_t> buffer) {
+    std::fill(buffer.begin(), buffer.end(), 0);
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const std::uint64_t at = std::uint64_t{lba} + i;
+      if (at < kSystemArea) continue;
+      if (at >= source.end) return false;
+      const std::size_t from = std::size_t(at - kSystemArea) * kSector;
+      std::memcpy(buffer.data() + std::size_t{i} * kSector, sectors + from, std::min(kSector, length - from));
+    }
     return true;
   };
 

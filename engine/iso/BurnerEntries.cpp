@@ -17,6 +17,18 @@ std::string ChildPath(const TDEntry* parent, std::string_view name) {
 
 std::int64_t RoundedBytes(std::int64_t size) { return Sectors(size) * kSectorSize; }
 
+// Whether the entry came from a source file of another name that the compilation names alike:
+// a byte that is no text, escaped ("a\xff" as "a%FF"), and the same letters typed ("a%FF"), or
+// "README" and "README." (the "." every name without one is given). The same name again is the
+// same file, or an older version of it; an imported entry has no source name to tell.
+bool FromOtherSourceName(const TFEntry& entry, std::string_view sourceName) {
+  if (entry.SourcePath.empty()) return false;
+  const std::size_t slash = entry.SourcePath.find_last_of('/');
+  const std::string_view existing =
+      std::string_view(entry.SourcePath).substr(slash == std::string::npos ? 0 : slash + 1);
+  return existing != sourceName;
+}
+
 }  // namespace
 
 std::int32_t TZelvoBurner::AddFileEntry(TDEntry* Dir, const platform::DirEntry& SearchRec,
@@ -80,7 +92,11 @@ std::int32_t TZelvoBurner::AddFileEntry(TDEntry* Dir, const platform::DirEntry& 
       // The first file of a name wins, without a message: it is the same file again, or an
       // older version of it. A name that differs in case is another file, which readers
       // that ignore case could not tell apart: leaving it out is said.
-      if (entry->LongName != longName) Report(isotext::kNameDiffersInCase, shown);
+      if (entry->LongName != longName) {
+        Report(isotext::kNameDiffersInCase, shown);
+      } else if (FromOtherSourceName(*entry, SearchRec.name)) {
+        Report(isotext::kNameTakenByOtherSource, shown);
+      }
       return 0;
     }
     // An imported entry's data was never counted, so there is nothing to take back.
@@ -96,6 +112,7 @@ std::int32_t TZelvoBurner::AddFileEntry(TDEntry* Dir, const platform::DirEntry& 
   entry->DateTime = date;
   entry->SourcePath = FullPath;
   entry->ClearArchive = ArchiveOnly;
+  if (ArchiveOnly) archiveStamps_[entry] = SearchRec.Stamp();
   if (ImportedAddress != 0) {
     entry->IsoAddress = entry->JolietAddress = ImportedAddress;
     entry->Imported = true;

@@ -165,6 +165,18 @@ bool TZelvoBurner::ClearArchiveAttributes() {
   for (const TFEntry* e : FileList()) {
     if (e->IsDirectory() || !e->ClearArchive || !(e->Attr & kEntryAttrArchive)) continue;
     std::string error;
+    // What was recorded is the file as it was when added; one written since must be recorded
+    // again, so it keeps the bit.
+    const auto now = platform::StatPath(e->SourcePath, &error);
+    if (!now) {
+      Report(isotext::kCannotClearArchive, error);
+      continue;
+    }
+    const auto seen = archiveStamps_.find(e);
+    if (seen == archiveStamps_.end() || static_cast<std::int64_t>(now->size) != e->Size ||
+        now->Stamp() != seen->second) {
+      continue;
+    }
     if (!platform::SetFileAttributes(e->SourcePath, static_cast<std::uint32_t>(e->Attr - kEntryAttrArchive), &error)) {
       Report(isotext::kCannotClearArchive, error);
     }

@@ -137,4 +137,28 @@ std::string ShortNameFamily(std::string_view shortName) {
   return std::string(p.stem) + std::string(p.dotExtension);
 }
 
+std::string IsoDescriptorText(std::string_view text) {
+  static constexpr std::string_view kAllowedMarks = " !\"%&'()*+,-./:;<=>?_";
+  std::string out;
+  for (const char16_t unit : platform::Utf8ToUtf16(text)) {
+    if (unit >= 0xDC00 && unit <= 0xDFFF) continue;  // the second half of a character already shown
+    switch (unit) {
+      case u'č': case u'Č': case u'ć': case u'Ć': out += 'C'; continue;
+      case u'ž': case u'Ž': out += 'Z'; continue;
+      case u'š': case u'Š': out += 'S'; continue;
+      case u'đ': case u'Đ': out += "DJ"; continue;
+      default: break;
+    }
+    const char c = unit < 0x80 ? static_cast<char>(unit) : '\0';
+    if (c >= 'a' && c <= 'z') {
+      out += static_cast<char>(c - 'a' + 'A');
+    } else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || (c != '\0' && kAllowedMarks.find(c) != std::string_view::npos)) {
+      out += c;
+    } else {
+      out += '_';
+    }
+  }
+  return out;
+}
+
 }  // namespace kivo

@@ -31,6 +31,11 @@ bool FitsJolietRecord(std::string_view longName, bool isDirectory);
 // character below "!" or above "z" replaced by "_" ("Program Files" gives "PROGRAM_FILES").
 std::string NameToAlias(std::string_view name);
 
+// Text in the characters an ISO 9660 descriptor allows (upper-case letters, digits, the blank
+// and "!\"%&'()*+,-./:;<=>?_"): Serbian letters written in Latin ones (č and ć as C, ž as Z,
+// š as S, đ as DJ), letters made upper case, every other character one "_".
+std::string IsoDescriptorText(std::string_view text);
+
 // The n-th numbered form of a short name that is already taken in its directory: the stem cut
 // so that it and "~n" fit eight characters, then the extension (at most three characters).
 // A "~digits" tail already on the stem is replaced, not added to.

@@ -11,6 +11,7 @@
 
 #include "engine/drive/BigEndian.h"
 #include "engine/iso/SessionImportWalk.h"
+#include "engine/iso/SessionTrack.h"
 #include "engine/iso/Strings.h"
 #include "engine/iso/TZelvoBurner.h"
 
@@ -49,7 +50,7 @@ std::optional<std::uint32_t> BootImageStart(const SessionSource& source) {
   for (std::uint32_t offset = kFirstDescriptor; offset <= kLastDescriptor; ++offset) {
     if (source.start > UINT32_MAX - offset) break;
     sector.fill(0);
-    if (!source.read(source.start + offset, sector) || std::memcmp(&sector[1], "CD001", 5) != 0) continue;
+    if (!source.read(source.start + offset, 1, sector) || std::memcmp(&sector[1], "CD001", 5) != 0) continue;
     if (sector[0] == kTerminator) break;
     if (sector[0] != kBootRecord ||
         std::memcmp(&sector[kBootSystemId], isotext::kBootSystemId.data(), isotext::kBootSystemId.size()) != 0) {
@@ -57,7 +58,7 @@ std::optional<std::uint32_t> BootImageStart(const SessionSource& source) {
     }
     const std::uint32_t catalog = le32(&sector[kBootCatalogLocation]);
     sector.fill(0);
-    if (!source.read(catalog, sector)) return std::nullopt;
+    if (!source.read(catalog, 1, sector)) return std::nullopt;
     if (sector[0] != 1 || sector[kCatalogKey] != 0x55 || sector[kCatalogKey + 1] != 0xAA) return std::nullopt;
     return le32(&sector[kDefaultEntryImage]);
   }
@@ -71,7 +72,7 @@ bool ImportFromDescriptor(TZelvoBurner& burner, const SessionSource& source, std
   for (std::uint32_t offset = kFirstDescriptor; offset <= kLastDescriptor; ++offset) {
     if (source.start > UINT32_MAX - offset) break;
     sector.fill(0);
-    if (!source.read(source.start + offset, sector)) continue;
+    if (!source.read(source.start + offset, 1, sector)) continue;
     if (std::memcmp(&sector[1], "CD001", 5) != 0) continue;
     if (sector[0] == kTerminator) break;
     if (sector[0] != wanted) continue;
@@ -102,28 +103,24 @@ bool TZelvoBurner::ImportSession(std::int8_t Session, TDEntry* Dir) {
   if (session == 0) return false;
   DebugMessage(fmt::sprintf(isotext::kImportingSession, session), 1);
 
-  // Each session is taken to hold one data track, numbered as the session.
-  if (session < 0 || !ReadTrackInfo(static_cast<unsigned>(session))) {
+  const std::optional<SessionData> data = session > 0 ? FindSessionData(*this, static_cast<unsigned>(session))
+                                                      : std::nullopt;
+  if (!data) {
     DebugMessage(fmt::sprintf(isotext::kImportTrackUnreadable, session), 4);
     return false;
   }
   SessionSource source;
-  source.start = host32(&TrackInfo[trackinfo::kStart]);
-  // The session's directories lie within its own track or before it (earlier sessions).
-  const std::uint64_t trackEnd = std::uint64_t{source.start} + host32(&TrackInfo[trackinfo::kSize]);
+  source.start = data->start;
+  // The session's directories lie within its own tracks or before them (earlier sessions).
   std::uint32_t lastAddress = 0, blockLength = 0;
-  if (host32(&TrackInfo[trackinfo::kSize]) != 0 && trackEnd <= UINT32_MAX) {
-    source.end = static_cast<std::uint32_t>(trackEnd);
+  if (data->end != 0) {
+    source.end = data->end;
   } else if (ReadCapacity(lastAddress, blockLength) && lastAddress < UINT32_MAX) {
     source.end = lastAddress + 1;
   }
-  // A track still open (its recording did not end) holds data only up to its next writable
-  // address.
-  const std::uint32_t next = host32(&TrackInfo[trackinfo::kNextWritable]);
-  if ((TrackInfo[trackinfo::kValidity] & trackinfo::kNextWritableValid) && next > source.start && next < source.end) {
-    source.end = next;
-  }
-  source.read = [this](std::uint32_t lba, std::span<std::uint8_t> sector) { return ReadSectors(lba, 1, sector); };
+  source.read = [this](std::uint32_t lba, std::uint32_t count, std::span<std::uint8_t> sectors) {
+    return ReadSectors(lba, static_cast<std::uint16_t>(count), sectors);
+  };
   return ImportSessionTree(*this, source, session, Dir);
 }
 

@@ -14,8 +14,9 @@ struct TDEntry;
 
 inline constexpr std::size_t kImportSectorSize = 2048;
 
-// Fills sector (2048 bytes) with the disc's sector at lba; false when it cannot be read.
-using SectorReader = std::function<bool(std::uint32_t lba, std::span<std::uint8_t> sector)>;
+// Fills sectors (count × 2048 bytes) with the disc's sectors from lba on; false when any of them
+// cannot be read.
+using SectorReader = std::function<bool(std::uint32_t lba, std::uint32_t count, std::span<std::uint8_t> sectors)>;
 
 struct SessionSource {
   SectorReader read;

@@ -2,6 +2,8 @@
 
 #include <fmt/printf.h>
 
+#include <algorithm>
+
 #include "engine/iso/IsoNames.h"
 #include "engine/iso/Strings.h"
 #include "engine/iso/TZelvoBurner.h"
@@ -18,6 +20,13 @@ constexpr std::size_t kXaFieldLength = 14;
 // No real disc comes near this, and nothing deeper could be extracted to a local file system;
 // it also bounds the walk's stack.
 constexpr std::size_t kMaxImportedPath = 4096;
+// A directory is read this many sectors at a time, and the blocks of all the directories open
+// on the walk's stack hold at most kBufferedSectors.
+constexpr std::uint32_t kBlockSectors = 32;
+constexpr std::uint32_t kBufferedSectors = 4096;
+// Records never cross a sector's end: a sector holds at least this many of the longest (255
+// bytes) records.
+constexpr std::uint64_t kLongestRecordsPerSector = kImportSectorSize / 256;
 
 bool IsXaField(const std::uint8_t* p) {
   return p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 0 && p[5] == 0x55 && p[6] == 'X' && p[7] == 'A';
@@ -43,13 +52,13 @@ void SessionTreeWalk::Run(std::uint32_t extent, std::uint32_t length, TDEntry* d
   while (!stack_.empty() && !stopped_) {
     Frame& frame = *stack_.back();
     if (frame.position >= kLastRecordStart && !LoadNextSector(frame)) {
-      stack_.pop_back();
+      Leave();
       continue;
     }
     // Import may push a frame; the unique_ptr keeps this one where it is.
     if (const auto record = NextRecord(frame)) Import(*record, frame.dir);
   }
-  stack_.clear();
+  while (!stack_.empty()) Leave();
 }
 
 void SessionTreeWalk::Enter(std::uint32_t extent, std::uint32_t length, TDEntry* dir) {
@@ -60,6 +69,12 @@ void SessionTreeWalk::Enter(std::uint32_t extent, std::uint32_t length, TDEntry*
     Report(isotext::kImportBeyondDisc, dir->Path);
     end = source_.end;
   }
+  // A forged length could otherwise have the import read the rest of the disc as this
+  // directory.
+  if (end > extent && end - extent > MaxDirectorySectors()) {
+    Report(isotext::kImportDirectoryTooLong, dir->Path);
+    end = extent + MaxDirectorySectors();
+  }
   if (extent >= end) return;
   if (!Claim(extent, static_cast<std::uint32_t>(end))) {
     Report(isotext::kDirectoryLoop, dir->Path);
@@ -69,22 +84,56 @@ void SessionTreeWalk::Enter(std::uint32_t extent, std::uint32_t length, TDEntry*
   frame->dir = dir;
   frame->first = frame->next = extent;
   frame->end = static_cast<std::uint32_t>(end);
+  // Large blocks save a drive command per sector; the blocks of a deep stack share a budget,
+  // beyond which a directory is read a sector at a time.
+  const std::uint32_t room = bufferedSectors_ < kBufferedSectors ? kBufferedSectors - bufferedSectors_ : 1;
+  frame->blockSectors = static_cast<std::uint32_t>(std::min<std::uint64_t>({end - extent, kBlockSectors, room}));
+  frame->block.resize(std::size_t{frame->blockSectors} * kImportSectorSize);
+  bufferedSectors_ += frame->blockSectors;
   stack_.push_back(std::move(frame));
 }
 
+void SessionTreeWalk::Leave() {
+  bufferedSectors_ -= stack_.back()->blockSectors;
+  stack_.pop_back();
+}
+
 bool SessionTreeWalk::LoadNextSector(Frame& frame) {
-  if (frame.next >= frame.end) return false;
-  frame.sector.fill(0);
-  // An unreadable sector ends its directory: what follows in it cannot be trusted to be found.
-  if (!source_.read(frame.next, frame.sector)) return false;
-  frame.dotsLeft = tree_ == DirectoryTree::Joliet && frame.next == frame.first ? 2 : 0;
-  ++frame.next;
+  if (frame.current + 1 < frame.loaded) {
+    ++frame.current;
+  } else if (!LoadBlock(frame)) {
+    return false;
+  }
+  const std::uint32_t lba = frame.next - frame.loaded + frame.current;
+  frame.dotsLeft = tree_ == DirectoryTree::Joliet && lba == frame.first ? 2 : 0;
   frame.position = 0;
   return true;
 }
 
+bool SessionTreeWalk::LoadBlock(Frame& frame) {
+  if (frame.next >= frame.end) return false;
+  const std::uint32_t count = std::min(frame.end - frame.next, frame.blockSectors);
+  std::fill(frame.block.begin(), frame.block.end(), std::uint8_t{0});
+  frame.current = 0;
+  frame.loaded = count;
+  if (!source_.read(frame.next, count, std::span(frame.block).first(std::size_t{count} * kImportSectorSize))) {
+    // An unreadable sector ends its directory: what follows in it cannot be trusted to be
+    // found. The sectors before it are still read, one at a time.
+    std::fill(frame.block.begin(), frame.block.end(), std::uint8_t{0});
+    frame.loaded = 0;
+    while (frame.loaded < count &&
+           source_.read(frame.next + frame.loaded, 1,
+                        std::span(frame.block).subspan(std::size_t{frame.loaded} * kImportSectorSize, kImportSectorSize))) {
+      ++frame.loaded;
+    }
+    frame.end = frame.next + frame.loaded;
+  }
+  frame.next += frame.loaded;
+  return frame.loaded > 0;
+}
+
 std::optional<ImportedRecord> SessionTreeWalk::NextRecord(Frame& frame) {
-  const std::uint8_t* s = frame.sector.data();
+  const std::uint8_t* s = frame.Sector();
   const std::size_t at = frame.position;
   if (tree_ == DirectoryTree::Iso && IsXaField(s + at)) {
     frame.position = at + kXaFieldLength;
@@ -155,6 +204,11 @@ bool SessionTreeWalk::Claim(std::uint32_t first, std::uint32_t end) {
   if (after != claimed_.begin() && std::prev(after)->second > first) return false;
   claimed_.emplace(first, end);
   return true;
+}
+
+std::uint64_t SessionTreeWalk::MaxDirectorySectors() const {
+  const std::uint64_t entries = std::uint64_t(std::max(burner_.MaxFiles(), 0)) + std::max(burner_.MaxDirectories(), 0);
+  return entries / kLongestRecordsPerSector + 1;
 }
 
 // Once no entry can be added, reading on would only repeat the capacity message per record.

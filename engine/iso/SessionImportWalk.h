@@ -4,7 +4,6 @@
 // time and memory bounded by its size.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -28,16 +27,27 @@ class SessionTreeWalk {
   void Run(std::uint32_t extent, std::uint32_t length, TDEntry* dir);
 
  private:
+  // A directory being read, a block of its sectors at a time.
   struct Frame {
     TDEntry* dir = nullptr;
     std::uint32_t first = 0, next = 0, end = 0;  // the directory's sectors still to read
-    std::array<std::uint8_t, kImportSectorSize> sector{};
+    std::vector<std::uint8_t> block;             // room for blockSectors sectors
+    std::uint32_t blockSectors = 0;
+    std::uint32_t loaded = 0, current = 0;       // sectors in the block, the one being walked
     std::size_t position = kImportSectorSize;    // beyond the last record start: read the next
     int dotsLeft = 0;                            // Joliet "." and ".." still to pass over
+
+    const std::uint8_t* Sector() const { return block.data() + std::size_t{current} * kImportSectorSize; }
   };
 
   void Enter(std::uint32_t extent, std::uint32_t length, TDEntry* dir);
+  void Leave();
   bool LoadNextSector(Frame& frame);
+  // Reads the frame's next block; false when not even its first sector could be read.
+  bool LoadBlock(Frame& frame);
+  // The most sectors a directory can usefully hold: enough for as many of the longest records
+  // as the whole compilation takes entries.
+  std::uint64_t MaxDirectorySectors() const;
   // The record at the frame's position, the position moved past it; nothing when there is
   // none to import there.
   std::optional<ImportedRecord> NextRecord(Frame& frame);
@@ -56,6 +66,7 @@ class SessionTreeWalk {
   const TDEntry* root_ = nullptr;  // where the session's root directory goes
   std::vector<std::unique_ptr<Frame>> stack_;
   std::map<std::uint32_t, std::uint32_t> claimed_;  // first sector -> end, disjoint
+  std::uint32_t bufferedSectors_ = 0;                // in the blocks of the stack's frames
   RecordTimes times_;
   bool stopped_ = false;
 };

@@ -25,6 +25,8 @@ inline constexpr std::string_view kNameUsedByDirectory =
     "A DIRECTORY OF THIS NAME EXISTS, FILE NOT ADDED: %s";
 inline constexpr std::string_view kNameDiffersInCase =
     "A FILE WHOSE NAME DIFFERS ONLY IN CASE IS ALREADY THERE, NOT ADDED: %s";
+inline constexpr std::string_view kNameTakenByOtherSource =
+    "ANOTHER FILE IS ALREADY THERE UNDER THE SAME NAME, NOT ADDED: %s";
 inline constexpr std::string_view kNameUsedByFile =
     "A FILE OF THIS NAME EXISTS, DIRECTORY NOT ADDED: %s";
 inline constexpr std::string_view kCannotReadDirectory = "CANNOT READ DIRECTORY, SKIPPED: %s";
@@ -63,6 +65,8 @@ inline constexpr std::string_view kImportNameTooLong = "ERROR IMPORTING SESSION,
 // path). A loop reuses kDirectoryLoop.
 inline constexpr std::string_view kImportBeyondDisc =
     "DIRECTORY REACHES BEYOND THE END OF THE DISC, THE REST NOT IMPORTED: %s";
+inline constexpr std::string_view kImportDirectoryTooLong =
+    "DIRECTORY LONGER THAN THE COMPILATION COULD HOLD, THE REST NOT IMPORTED: %s";
 inline constexpr std::string_view kImportPathTooLong = "DIRECTORY PATH TOO LONG, NOT IMPORTED: %s";
 inline constexpr std::string_view kImportFileBeyondSession =
     "FILE DATA LIES BEYOND THE RECORDED END OF THE SESSION, NOT IMPORTED: %s";

@@ -33,6 +33,7 @@ bool TZelvoBurner::ResetCompilation(std::int32_t MaxFiles, std::int32_t MaxDirec
   TimeZoneOffset = static_cast<std::int16_t>(-platform::TimeZoneBiasMinutes() / 15);
   HeaderStream.Clear();
   tree_.Reset(MaxFiles, MaxDirectories);
+  archiveStamps_.clear();
   CompilationBytes = 0;
   LayoutValid = false;
   archiveNoteGiven_ = false;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/drive/TSCSIDevice.h"
@@ -235,6 +236,10 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   CompilationTree tree_;
   std::int32_t cacheSize_ = kDefaultCacheSize;
   bool archiveNoteGiven_ = false;
+  // The modification time (Stamp) each file added in archive-only mode had when it was added;
+  // its size then is its Size. A file written while it was being recorded keeps its archive
+  // bit. Kept here, not in the entries, as few compilations are made in that mode.
+  std::unordered_map<const TFEntry*, std::int64_t> archiveStamps_;
   TDEntry* importDir_ = nullptr;
   TFEntry bootEntry_;  // the names of the boot image's record, chosen by the layout
 };

@@ -4,8 +4,8 @@
 #include <span>
 
 #include "engine/iso/DirectoryRecords.h"
+#include "engine/iso/IsoNames.h"
 #include "engine/iso/Strings.h"
-#include "engine/platform/Text.h"
 
 namespace kivo {
 
@@ -88,7 +88,7 @@ SectorBytes PrimaryDescriptor(const VolumeTexts& texts, const TreePlacement& tre
                               TDateTime now) {
   SectorBytes s = CommonDescriptor(kPrimary, tree, volumeSpaceSize, now, now);
   PutTexts(s, texts, kCopyright.width, [](std::span<std::uint8_t> field, const std::string& text) {
-    WritePaddedField(field, platform::UpperAscii(text));
+    WritePaddedField(field, IsoDescriptorText(text));
   });
   return s;
 }

@@ -59,6 +59,7 @@ int FillEntry(int dirFd, const std::string& fullPath, const char* statName, DirE
     if (state != ArchiveState::Cleared) entry.attributes |= kAttrArchive;
   }
   entry.mtime = st.st_mtim.tv_sec;
+  entry.mtimeNanoseconds = static_cast<std::int32_t>(st.st_mtim.tv_nsec);
   return 0;
 }
 

@@ -33,6 +33,10 @@ struct DirEntry {
   std::uint32_t attributes = 0;
   std::uint64_t size = 0;  // 0 for directories
   std::int64_t mtime = 0;  // last write, seconds since 1970-01-01 UTC
+  std::int32_t mtimeNanoseconds = 0;  // within mtime's second
+
+  // The modification time in nanoseconds since 1970: what tells one version of a file from the next.
+  std::int64_t Stamp() const { return mtime * 1'000'000'000 + mtimeNanoseconds; }
   SourceKind kind = SourceKind::Regular;
 };
 

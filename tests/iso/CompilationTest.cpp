@@ -51,6 +51,26 @@ TEST_F(CompilationTest, DefaultsResetAndSetters) {
   EXPECT_EQ(burner.AddFileEntry(Root(), FileRec("a.txt", 1), false, 0, "a.txt"), 0);
 }
 
+// Source names that the compilation names alike, whichever comes first: the second is named as
+// left out, never dropped without a word.
+TEST_F(CompilationTest, SourceNamesThatBecomeOneNameAreReported) {
+  const std::vector<std::pair<std::string, std::string>> pairs{
+      {"a\xff.txt", "a%FF.txt"}, {"tab\tname.txt", "tab%09name.txt"}, {"README", "README."}};
+  for (const auto& [one, other] : pairs) {
+    for (const bool swapped : {false, true}) {
+      SCOPED_TRACE(other + (swapped ? " first" : " second"));
+      burner.ResetCompilation(100, 10);
+      messages.clear();
+      const std::string& first = swapped ? other : one;
+      const std::string& second = swapped ? one : other;
+      EXPECT_EQ(burner.AddFileEntry(Root(), FileRec(first, 1), false, 0, "/src/" + first), 1);
+      EXPECT_EQ(burner.AddFileEntry(Root(), FileRec(second, 1), false, 0, "/src/" + second), 0);
+      EXPECT_EQ(messages, (std::vector<Message>{
+                              {"ANOTHER FILE IS ALREADY THERE UNDER THE SAME NAME, NOT ADDED: /src/" + second, 4}}));
+    }
+  }
+}
+
 TEST_F(CompilationTest, ReplaceVersusRefuse) {
   burner.AddFileEntry(Root(), FileRec("a.txt", 1), false, 0, "/one/a.txt");
   burner.AddFileEntry(Root(), FileRec("b.txt", 0), false, 0, "/one/b.txt");

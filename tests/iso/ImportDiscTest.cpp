@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "tests/iso/HandDisc.h"
 #include "tests/iso/ImportDiscFixture.h"
 #include "virtualdrive/Sense.h"
 
@@ -153,6 +154,86 @@ TEST_F(ImportDiscTest, FilesWhoseDataIsMissingAreNamedAndTheStatusSaysSo) {
   EXPECT_EQ(extracted.status, 2) << extracted.output;
   EXPECT_NE(extracted.output.find("done, but the session was not read whole"), std::string::npos) << extracted.output;
   EXPECT_EQ(FilesBelow(out), (std::map<std::string, std::string>{{"a.txt", "first"}}));
+}
+
+// A disc made to harm its reader: names that climb out of a folder or hold a separator, a
+// directory that holds its own root, one whose length runs far past the disc. Everything that
+// is sound lists and extracts, nothing lands outside the destination, and both commands say
+// in their status that the session was not read whole.
+TEST_F(ImportDiscTest, HostileDiscListsAndExtractsInsideTheDestination) {
+  HandDisc hand(60);
+  hand.Volume(DirectoryTree::Joliet, 20, 2048);
+  std::size_t at = hand.Dots(20);
+  at = hand.Record(20, at, Ucs2(".."), 21, 2048, kFlagDirectory);
+  at = hand.Record(20, at, Ucs2("a/b"), 40, 5);
+  at = hand.Record(20, at, Ucs2("../up.txt"), 40, 5);
+  at = hand.Record(20, at, Ucs2("..;1"), 40, 5);
+  at = hand.Record(20, at, Ucs2("loop"), 20, 2048, kFlagDirectory);
+  at = hand.Record(20, at, Ucs2("huge"), 22, 0xFFFFFFFF, kFlagDirectory);
+  hand.Record(20, at, Ucs2("ok.txt"), 41, 6);
+  hand.Record(21, hand.Dots(21), Ucs2("escaped.txt"), 40, 5);
+  hand.Record(22, hand.Dots(22), Ucs2("inside.txt"), 41, 6);
+  std::copy_n("owned", 5, hand.Sector(40));
+  std::copy_n("sound!", 6, hand.Sector(41));
+  InsertImage(tmp.Write("hostile.iso", std::string(hand.bytes.begin(), hand.bytes.end())));
+
+  const CommandResult listing = RunCli({"ls"});
+  EXPECT_EQ(listing.status, 2) << listing.output;
+  for (const char* line : {"5\t", "ok.txt", "a%2Fb", "..%2Fup.txt", "huge/inside.txt", "DIRECTORY LOOP NOT FOLLOWED",
+                           "DIRECTORY REACHES BEYOND THE END OF THE DISC"}) {
+    EXPECT_NE(listing.output.find(line), std::string::npos) << line << "\n" << listing.output;
+  }
+
+  const std::filesystem::path box = tmp / "box";
+  const CommandResult extracted = RunCli({"extract", "--all", box / "out"});
+  EXPECT_EQ(extracted.status, 2) << extracted.output;
+  std::set<std::string> inBox;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(box)) {
+    inBox.insert(entry.path().lexically_relative(box).string());
+  }
+  EXPECT_EQ(inBox, (std::set<std::string>{"out", "out/ok.txt", "out/a%2Fb", "out/..%2Fup.txt", "out/loop", "out/huge",
+                                          "out/huge/inside.txt"}))
+      << extracted.output;
+  EXPECT_EQ(ReadText(box / "out/huge/inside.txt"), "sound!");
+  for (const char* name : {"escaped.txt", "up.txt", "owned"}) {
+    EXPECT_FALSE(std::filesystem::exists(tmp / name)) << name;
+  }
+}
+
+// Names on a disc are bytes from outside: ls shows every one of them, but none may move the
+// cursor, break a line or turn the text around on the user's terminal (bytes below a blank and
+// bytes that are no text arrive as the compilation's "%XX", the rest is escaped on output). A name without an
+// extension, which ls shows with the writer's ".", extracts by its plain name too.
+TEST_F(ImportDiscTest, LsShowsNamesSafelyAndExtractFindsThemByTheirPlainName) {
+  const std::vector<std::pair<std::string, std::string>> names{
+      {"A\x1b[2JB.TXT", "A%1B[2JB.TXT"},
+      {"GNP\xe2\x80\xae.EXE", "GNP\\u{202e}.EXE"},
+      {"ISO\xe2\x81\xa6.TXT", "ISO\\u{2066}.TXT"},
+      {"TAB\tX.TXT", "TAB%09X.TXT"},
+      {"LINE\nX.TXT", "LINE%0AX.TXT"},
+      {"C1\xc2\x9b.TXT", "C1\\u{009b}.TXT"},
+      {"BAD\xff\xc3.TXT", "BAD%FF%C3.TXT"},
+      {"\xc5\xa1UMA.TXT", "\xc5\xa1UMA.TXT"},  // a letter outside ASCII stays as it is
+      {"README", "README."},
+  };
+  HandDisc hand(40);
+  hand.Volume(DirectoryTree::Iso, 20, 2048);
+  std::size_t at = hand.Dots(20);
+  for (const auto& [identifier, shown] : names) at = hand.Record(20, at, Bytes(identifier + ";1"), 30, 6);
+  std::copy_n("inside", 6, hand.Sector(30));
+  InsertImage(tmp.Write("names.iso", std::string(hand.bytes.begin(), hand.bytes.end())));
+
+  const CommandResult listing = RunCli({"ls"});
+  ASSERT_EQ(listing.status, 0) << listing.output;
+  for (const char c : listing.output) EXPECT_TRUE(c == '\n' || c == '\t' || static_cast<unsigned char>(c) >= 0x20) << int(c);
+  EXPECT_EQ(listing.output.find("\xe2\x80\xae"), std::string::npos);
+  for (const auto& [identifier, shown] : names) {
+    EXPECT_NE(listing.output.find("\t" + shown + "\n"), std::string::npos) << shown << "\n" << listing.output;
+  }
+
+  const std::string out = tmp / "readme";
+  EXPECT_EQ(RunCli({"extract", "README", out}).status, 0);
+  EXPECT_EQ(ReadText(out), "inside");
 }
 
 // A bootable session lists its boot image as a hidden file in the root; that record is the

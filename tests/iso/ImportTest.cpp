@@ -12,81 +12,11 @@
 
 #include "engine/iso/SessionImport.h"
 #include "engine/iso/Strings.h"
-#include "engine/platform/Text.h"
+#include "tests/iso/HandDisc.h"
 #include "tests/iso/ImageFixture.h"
 
 namespace kivo::testing {
 namespace {
-
-// A disc whose sectors the test holds; it counts every read.
-struct SectorDisc {
-  std::vector<std::uint8_t> bytes;
-  std::vector<std::uint32_t> reads;
-
-  std::uint32_t Sectors() const { return static_cast<std::uint32_t>(bytes.size() / 2048); }
-  SessionSource Source() {
-    SessionSource source;
-    source.end = Sectors();
-    source.read = [this](std::uint32_t lba, std::span<std::uint8_t> sector) {
-      reads.push_back(lba);
-      if (lba >= Sectors()) return false;
-      std::copy_n(bytes.begin() + std::ptrdiff_t{lba} * 2048, 2048, sector.begin());
-      return true;
-    };
-    return source;
-  }
-};
-
-std::vector<std::uint8_t> Ucs2(const std::string& text) {
-  std::vector<std::uint8_t> out;
-  for (char16_t u : platform::Utf8ToUtf16(text)) {
-    out.push_back(static_cast<std::uint8_t>(u >> 8));
-    out.push_back(static_cast<std::uint8_t>(u));
-  }
-  return out;
-}
-
-std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-// Hand-made sectors: descriptors and directory records placed where a test wants them.
-class HandDisc : public SectorDisc {
- public:
-  explicit HandDisc(std::uint32_t sectors) { bytes.assign(std::size_t{sectors} * 2048, 0); }
-
-  std::uint8_t* Sector(std::uint32_t lba) { return bytes.data() + std::size_t{lba} * 2048; }
-
-  // A volume descriptor (1 primary, 2 supplementary, with or without the Joliet escape).
-  void Descriptor(std::uint32_t lba, std::uint8_t type, std::uint32_t rootExtent, std::uint32_t rootLength,
-                  bool jolietEscape) {
-    std::uint8_t* d = Sector(lba);
-    d[0] = type;
-    std::copy_n("CD001\x01", 6, d + 1);
-    if (jolietEscape) std::copy_n("%/@", 3, d + 88);
-    RecordFields root{.extent = rootExtent, .dataLength = rootLength, .hasDate = false, .flags = kFlagDirectory};
-    PutDirectoryRecord({d + 156, 34}, root, std::vector<std::uint8_t>{0}, 0);
-  }
-  void Terminator(std::uint32_t lba) { std::copy_n("\xff" "CD001\x01", 7, Sector(lba)); }
-  // The descriptor of one tree at sector 16, the terminator after it.
-  void Volume(DirectoryTree tree, std::uint32_t rootExtent, std::uint32_t rootLength) {
-    const bool joliet = tree == DirectoryTree::Joliet;
-    Descriptor(16, joliet ? 2 : 1, rootExtent, rootLength, joliet);
-    Terminator(17);
-  }
-
-  // A record at offset at of a sector; returns the offset after it.
-  std::size_t Record(std::uint32_t lba, std::size_t at, const std::vector<std::uint8_t>& identifier,
-                     std::uint32_t extent = 0, std::uint32_t length = 0, std::uint8_t flags = 0) {
-    RecordFields f{.extent = extent, .dataLength = length, .date = 45000.5, .flags = flags};
-    // Up to the end of the disc: a test may let a record cross its sector's end.
-    PutDirectoryRecord(std::span(bytes).subspan(std::size_t{lba} * 2048 + at), f, identifier, 0);
-    return at + RecordLength(identifier.size());
-  }
-  // "." and ".." of a directory at lba, as the first two records of its first sector.
-  std::size_t Dots(std::uint32_t lba) {
-    const std::size_t at = Record(lba, 0, {0}, lba, 2048, kFlagDirectory);
-    return Record(lba, at, {1}, lba, 2048, kFlagDirectory);
-  }
-};
 
 class ImportTest : public ImageTest {
  protected:
@@ -363,6 +293,41 @@ TEST_F(ImportTest, LoopsAndExtentsOutsideTheDiscEndTheWalk) {
   std::sort(directoryReads.begin(), directoryReads.end());
   EXPECT_EQ(std::adjacent_find(directoryReads.begin(), directoryReads.end()), directoryReads.end());
   EXPECT_LT(directoryReads.back(), 40u);
+}
+
+// A directory claiming gigabytes is read in large blocks, and no further than the most sectors
+// the compilation's entries could fill.
+TEST_F(ImportTest, HugeDirectoryIsReadInBlocksAndCapped) {
+  reader.ResetCompilation(800, 200);  // at most 1000 entries: 126 sectors of the longest records
+  constexpr std::uint32_t kBig = 30, kCap = 126;
+  HandDisc hand(400);
+  hand.Volume(DirectoryTree::Iso, 20, 2048);
+  hand.Record(20, hand.Dots(20), Bytes("BIG"), kBig, 0xFFFFFFFF, kFlagDirectory);
+  for (std::uint32_t lba : {kBig, kBig + 40, kBig + kCap - 1, kBig + kCap}) {
+    hand.Record(lba, lba == kBig ? hand.Dots(kBig) : 0, Bytes(fmt::format("AT{}.TXT;1", lba)), 10, 1);
+  }
+  ASSERT_TRUE(Import(hand));
+  EXPECT_EQ(LongNames(reader.FindDirectory("\\BIG")),
+            (std::vector<std::string>{"AT30.TXT", "AT70.TXT", "AT155.TXT"}));
+  EXPECT_TRUE(Said("DIRECTORY REACHES BEYOND THE END OF THE DISC, THE REST NOT IMPORTED: \\BIG"));
+  EXPECT_TRUE(Said("DIRECTORY LONGER THAN THE COMPILATION COULD HOLD, THE REST NOT IMPORTED: \\BIG"));
+  EXPECT_EQ(std::count_if(hand.reads.begin(), hand.reads.end(), [](std::uint32_t lba) { return lba >= kBig; }),
+            kCap);
+  EXPECT_EQ(*std::max_element(hand.readSizes.begin(), hand.readSizes.end()), 32u);
+  EXPECT_LE(hand.readSizes.size(), 30u);
+}
+
+// A block that does not read is read again sector by sector: the directory ends at the first
+// unreadable one, and what lies before it is imported.
+TEST_F(ImportTest, UnreadableSectorEndsItsDirectory) {
+  HandDisc hand(40);
+  hand.Volume(DirectoryTree::Joliet, 20, 5 * 2048);
+  hand.Record(20, hand.Dots(20), Ucs2("first.txt"), 10, 1);
+  hand.Record(21, 0, Ucs2("second.txt"), 10, 1);
+  hand.Record(23, 0, Ucs2("beyond.txt"), 10, 1);
+  hand.unreadableFrom = 22;
+  ASSERT_TRUE(Import(hand));
+  EXPECT_EQ(LongNames(reader.RootDirectory()), (std::vector<std::string>{"first.txt", "second.txt"}));
 }
 
 // A file is imported only when all its data lies within the session's recorded sectors.

@@ -11,6 +11,8 @@
 #include "engine/iso/DateTime.h"
 #include "engine/iso/IsoFields.h"
 #include "engine/iso/Streams.h"
+#include "engine/iso/VolumeDescriptors.h"
+#include "engine/platform/Text.h"
 #include "tests/platform/TempDir.h"
 
 namespace kivo {
@@ -88,6 +90,35 @@ TEST(IsoFields, RecordingDate) {
   EXPECT_EQ(field[0], 0);
   WriteRecordingDate(field, EncodeDateTime({2300, 1, 1, 0, 0, 0, 0}), 4);
   EXPECT_EQ(field[0], 255);
+}
+
+// The primary descriptor holds only ISO 9660 characters, Serbian letters written in Latin ones;
+// the Joliet descriptor keeps the text as it was given.
+TEST(VolumeDescriptorTexts, PrimaryInIsoCharactersJolietAsGiven) {
+  const struct {
+    std::string given, primary;
+  } cases[] = {
+      {"Đorđe Šćepanović", "DJORDJE SCEPANOVIC"},
+      {"čćžšđ ČĆŽŠĐ", "CCZSDJ CCZSDJ"},
+      {"naïve 日本 \U0001F600", "NA_VE __ _"},
+      {"a_b-1.2 (x)?~#@", "A_B-1.2 (X)?___"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.given);
+    VolumeTexts texts;
+    texts.Volume = texts.Publisher = c.given;
+    const SectorBytes primary = PrimaryDescriptor(texts, {}, 100, 45000.0);
+    const auto field = [](const SectorBytes& s, std::size_t at, std::size_t width) {
+      std::string text(s.begin() + static_cast<std::ptrdiff_t>(at), s.begin() + static_cast<std::ptrdiff_t>(at + width));
+      return text.substr(0, text.find_last_not_of(' ') + 1);
+    };
+    EXPECT_EQ(field(primary, 40, 32), c.primary);
+    EXPECT_EQ(field(primary, 318, 128), c.primary);
+    const SectorBytes joliet = JolietDescriptor(texts, {}, 100, 45000.0, 45000.0);
+    std::u16string units;
+    for (std::size_t i = 318; i < 318 + 128; i += 2) units.push_back(static_cast<char16_t>(joliet[i] << 8 | joliet[i + 1]));
+    EXPECT_EQ(platform::Utf16ToUtf8(units.substr(0, units.find_last_not_of(u' ') + 1)), c.given);
+  }
 }
 
 TEST(Streams, FileStream) {

@@ -213,6 +213,21 @@ TEST_F(SourcesTest, ArchiveOnlyAndClearingTheAttribute) {
   burner.AddDirectory(Root(), tmp / "src", true, false, false, 63, "*.*");
   EXPECT_EQ(FileListNames(), std::vector<std::string>{"b.txt"});
   EXPECT_TRUE(messages.empty());
+
+  // Written while it was being recorded (after it was added, before the bit is cleared): what
+  // the disc holds is not what the file holds, so it keeps the bit, whether its size changed or
+  // only its time.
+  tmp.Write("src/b.txt", "changed size");
+  tmp.Write("src/c.txt", "same");
+  burner.ResetCompilation(10, 10);
+  burner.AddDirectory(Root(), tmp / "src", true, false, false, 63, "*.*");
+  tmp.Write("src/b.txt", "changed size again");
+  tmp.Write("src/c.txt", "SAME");
+  ASSERT_EQ(::utimensat(AT_FDCWD, (tmp / "src/c.txt").c_str(), nullptr, 0), 0);
+  EXPECT_TRUE(burner.ClearArchiveAttributes());
+  burner.ResetCompilation(10, 10);
+  burner.AddDirectory(Root(), tmp / "src", true, false, false, 63, "*.*");
+  EXPECT_EQ(FileListNames(), (std::vector<std::string>{"b.txt", "c.txt"}));
 }
 
 }  // namespace
