@@ -8,7 +8,9 @@
 #include "cli/CompilationSources.h"
 #include "cli/DriveChoice.h"
 #include "cli/Progress.h"
+#include "cli/Verification.h"
 #include "engine/iso/TZelvoBurner.h"
+#include "engine/platform/Time.h"
 
 namespace kivo::cli {
 
@@ -23,6 +25,7 @@ struct BurnOptions {
   bool finalize = false;
   bool testWrite = false;
   bool noOpc = false;
+  bool verify = false;
   std::int32_t importSession = 0;
   CompilationOptions compilation;
 };
@@ -70,9 +73,15 @@ int Burn(const BurnOptions& options) {
   burner->BuildHeader(nullptr);
 
   WriteDoneWait wait(*burner);
+  // Sources are read from here on: one written to after this moment changed under the recording.
+  const std::int64_t startedAt = platform::WallClockNanoseconds();
   burner->RecordCompilation();
   const std::string error = wait.Wait(true);
   if (!error.empty()) return Fail(error);
+  // A test write leaves nothing on the disc to read back.
+  if (options.verify && !options.testWrite && VerifyRecording(*burner, options.device, startedAt) != 0) {
+    return Fail("the disc does not hold the sources as they were recorded (named above)");
+  }
   return ReportLeftOut("burn", leftOut);
 }
 
@@ -86,6 +95,7 @@ void AddBurnCommand(CLI::App& app, int& exitStatus) {
   command->add_flag("--finalize", options->finalize, "Close the disc: no further session can be added");
   command->add_flag("--test-write", options->testWrite, "Simulate the write: the disc stays as it is");
   command->add_flag("--no-opc", options->noOpc, "Skip the power calibration before writing");
+  command->add_flag("--verify", options->verify, "Read the session back and compare every file with its source");
   command->add_option("--import-session", options->importSession,
                       "Carry the files of this session of the disc over (1 = first, -1 = last)");
   AddCompilationOptions(*command, options->compilation);

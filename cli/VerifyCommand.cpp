@@ -10,6 +10,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DiscSession.h"
+#include "cli/Verification.h"
 #include "engine/platform/Files.h"
 
 namespace kivo::cli {
@@ -63,31 +64,6 @@ bool CollectSources(const std::vector<std::string>& sources, LocalFiles& files) 
   return whole;
 }
 
-std::map<std::string, const TFEntry*> DiscFiles(const TZelvoBurner& burner) {
-  std::map<std::string, const TFEntry*> files;
-  ForEachEntry(burner.RootDirectory(), [&files](const TFEntry& entry, const std::string& path) {
-    if (entry.IsDirectory()) return;
-    const std::string folder = path.substr(0, path.size() - entry.LongName.size());
-    files[folder + LocalName(entry.LongName)] = &entry;
-  });
-  return files;
-}
-
-struct Tally {
-  int verified = 0, differ = 0, missing = 0, extra = 0, unreadable = 0;
-  int Bad() const { return differ + missing + extra + unreadable; }
-};
-
-void Compare(TZelvoBurner& burner, const std::string& path, const TFEntry& entry, const std::string& local, Tally& tally) {
-  switch (burner.CompareFile(entry, local)) {
-    case FileComparison::Same: ++tally.verified; return;
-    case FileComparison::Differs: std::cout << "differs: " << path << '\n'; ++tally.differ; return;
-    case FileComparison::DiscUnreadable: std::cout << "cannot be read from the disc: " << path << '\n'; break;
-    case FileComparison::LocalUnreadable: std::cout << "cannot be read here: " << path << '\n'; break;
-  }
-  ++tally.unreadable;
-}
-
 int Verify(const VerifyOptions& options) {
   LocalFiles local;
   const bool sourcesWhole = CollectSources(options.sources, local);
@@ -96,31 +72,21 @@ int Verify(const VerifyOptions& options) {
   if (!burner) return 1;
   const auto disc = DiscFiles(*burner);
 
-  Tally tally;
+  Verification check;
   for (const auto& [path, localPath] : local) {
     const auto found = disc.find(path);
     if (found == disc.end()) {
-      std::cout << "missing from the disc: " << path << '\n';
-      ++tally.missing;
+      check.Missing(path);
     } else {
-      Compare(*burner, path, *found->second, localPath, tally);
+      check.Compare(*burner, path, *found->second, localPath);
     }
   }
   for (const auto& [path, entry] : disc) {
-    if (local.contains(path)) continue;
-    std::cout << "not among the sources: " << path << '\n';
-    ++tally.extra;
+    if (!local.contains(path)) check.Extra(path);
   }
-  if (tally.Bad() == 0 && sourcesWhole && !incomplete) {
-    std::cout << "all " << tally.verified << " files verified\n";
-    return 0;
-  }
-  std::cout << tally.verified << " files verified; " << tally.differ << " differ, " << tally.missing
-            << " missing from the disc, " << tally.extra << " not among the sources, " << tally.unreadable
-            << " unreadable\n";
   if (incomplete) std::cout << "the session could not be read whole (named above)\n";
   if (!sourcesWhole) std::cout << "the sources could not be read whole (named above)\n";
-  return 1;
+  return check.Finish(sourcesWhole && !incomplete);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Moving user data, and the commands that finish what was written.
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "virtualdrive/Bytes.h"
 #include "virtualdrive/Command.h"
@@ -70,7 +71,13 @@ ScsiResult Write10(DriveContext& ctx, const Command& cmd) {
   if (simulated) {
     ctx.state.simulatedBlocks += count;
   } else {
-    if (!ctx.sectors.Write(lba, count, cmd.parameters())) return ScsiResult::Check(sense::kWriteError);
+    const std::uint8_t* data = cmd.parameters();
+    std::vector<std::uint8_t> corrupted;
+    if (!ctx.faults.corruptions.empty()) {
+      corrupted.assign(data, data + std::size_t{count} * kBlockSize);
+      if (ctx.faults.Corrupt(lba, count, corrupted.data())) data = corrupted.data();
+    }
+    if (!ctx.sectors.Write(lba, count, data)) return ScsiResult::Check(sense::kWriteError);
     const std::uint8_t mode =
         InfoOf(d).cd || DashMedium(d) ? CurrentWriteSettings(ctx.state).trackMode : std::uint8_t{5};
     RecordWrite(d, target, lba, count, mode);

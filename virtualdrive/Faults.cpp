@@ -2,6 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+
+#include "virtualdrive/Cdb.h"
+
 
 namespace kivo::vdrive {
 namespace {
@@ -48,6 +52,20 @@ std::optional<std::uint32_t> Faults::TakeMediumError(std::uint32_t lba, std::uin
   return std::nullopt;
 }
 
+bool Faults::Corrupt(std::uint32_t lba, std::uint32_t count, std::uint8_t* data) const {
+  bool any = false;
+  for (const CorruptionFault& c : corruptions) {
+    const std::uint64_t from = std::max<std::uint64_t>(lba, c.lba);
+    const std::uint64_t to = std::min<std::uint64_t>(std::uint64_t{lba} + count, std::uint64_t{c.lba} + c.count);
+    for (std::uint64_t s = from; s < to; ++s) {
+      std::uint8_t* sector = data + (s - lba) * kBlockSize;
+      for (std::uint32_t i = 0; i < kBlockSize; ++i) sector[i] = static_cast<std::uint8_t>(~sector[i]);
+      any = true;
+    }
+  }
+  return any;
+}
+
 nlohmann::json FaultsToJson(const Faults& faults) {
   nlohmann::json j = nlohmann::json::object();
   auto& commands = j["commands"] = nlohmann::json::array();
@@ -63,6 +81,10 @@ nlohmann::json FaultsToJson(const Faults& faults) {
   }
   auto& errors = j["mediumErrors"] = nlohmann::json::array();
   for (const auto& m : faults.mediumErrors) errors.push_back({{"lba", m.lba}, {"count", m.count}});
+  if (!faults.corruptions.empty()) {
+    auto& corruptions = j["corruptions"] = nlohmann::json::array();
+    for (const auto& c : faults.corruptions) corruptions.push_back({{"lba", c.lba}, {"count", c.count}});
+  }
   j["noCapabilitiesPage"] = faults.noCapabilitiesPage;
   j["blockDescriptor"] = faults.blockDescriptor;
   j["noGetConfiguration"] = faults.noGetConfiguration;
@@ -98,6 +120,8 @@ bool FaultsFromJson(const nlohmann::json& j, Faults& faults, std::string& error)
     }
     for (const auto& m : j.value("mediumErrors", nlohmann::json::array()))
       result.mediumErrors.push_back({m.at("lba").get<std::uint32_t>(), m.value("count", -1)});
+    for (const auto& c : j.value("corruptions", nlohmann::json::array()))
+      result.corruptions.push_back({c.at("lba").get<std::uint32_t>(), c.value("count", 1u)});
     result.noCapabilitiesPage = j.value("noCapabilitiesPage", false);
     result.blockDescriptor = j.value("blockDescriptor", false);
     result.noGetConfiguration = j.value("noGetConfiguration", false);

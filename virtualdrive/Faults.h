@@ -32,9 +32,18 @@ struct MediumErrorFault {
   bool operator==(const MediumErrorFault&) const = default;
 };
 
+// Writes to [lba, lba + count) succeed but store changed bytes: a weak disc that only a read
+// back finds out.
+struct CorruptionFault {
+  std::uint32_t lba = 0;
+  std::uint32_t count = 1;
+  bool operator==(const CorruptionFault&) const = default;
+};
+
 struct Faults {
   std::vector<CommandFault> commands;
   std::vector<MediumErrorFault> mediumErrors;
+  std::vector<CorruptionFault> corruptions;
   bool noCapabilitiesPage = false;   // MODE SENSE of page 2Ah is refused
   bool blockDescriptor = false;      // mode pages follow an 8-byte block descriptor
   bool noGetConfiguration = false;   // GET CONFIGURATION is an unknown command
@@ -50,6 +59,9 @@ struct Faults {
   // Whether [lba, lba + count) touches a block with a medium error; consumes one use and gives
   // the failing block.
   std::optional<std::uint32_t> TakeMediumError(std::uint32_t lba, std::uint32_t count);
+  // Changes the bytes of the sectors of a write at lba that a corruption covers (every byte
+  // inverted); data holds count sectors. False when none is covered.
+  bool Corrupt(std::uint32_t lba, std::uint32_t count, std::uint8_t* data) const;
 };
 
 nlohmann::json FaultsToJson(const Faults& faults);

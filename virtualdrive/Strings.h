@@ -56,6 +56,9 @@ inline constexpr std::string_view kHelpFault = "script a misbehaviour";
 inline constexpr std::string_view kHelpBusy = "answer BUSY to a command (OPCODE in hex) COUNT times";
 inline constexpr std::string_view kHelpNotReady = "answer NOT READY to a command COUNT times";
 inline constexpr std::string_view kHelpSense = "answer a command with sense KEY/ASC/ASCQ (hex) COUNT times";
+inline constexpr std::string_view kHelpCorrupt =
+    "store changed bytes for writes to COUNT blocks from LBA, answering them as good";
+inline constexpr std::string_view kFaultCorrupt = "silent corruption of {} blocks from {}";
 inline constexpr std::string_view kHelpKill =
     "end the process that sends a command (OPCODE in hex), as kill -9 would, before the drive takes it";
 inline constexpr std::string_view kHelpAfter = "answer this many of the commands normally first";

@@ -27,6 +27,11 @@ std::optional<std::int64_t> SourceDateEpoch() {
 
 }  // namespace
 
+std::int64_t WallClockNanoseconds() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
 std::int64_t NowUnix() {
   if (const auto fixed = SourceDateEpoch()) return *fixed;
   return std::chrono::duration_cast<std::chrono::seconds>(

@@ -13,6 +13,9 @@ struct CivilTime {
 
 // Seconds since 1970-01-01 UTC; SOURCE_DATE_EPOCH, when set to a number, is taken instead.
 std::int64_t NowUnix();
+// The system clock in nanoseconds since 1970-01-01 UTC, never fixed: what a file's modification
+// time is compared with.
+std::int64_t WallClockNanoseconds();
 // Milliseconds of a steady clock, for measuring durations.
 std::int64_t MonotonicMs();
 

@@ -21,6 +21,19 @@ const FileMap kTree = {
 class VerifyTest : public DiscTest {
  protected:
   CommandResult Verify() { return Cli({"verify", source.string()}); }
+  // The first block of a file of the newest volume, from isoinfo's listing of the exported disc:
+  // "... [    BLOCK 00]  NAME;1".
+  unsigned long FirstBlockOf(const std::string& name) {
+    std::string image;
+    ExportBytes(&image);
+    const CommandResult listing = RunCommand("isoinfo -J -l -i " + Quoted(image));
+    const auto at = listing.output.find(name);
+    if (at == std::string::npos) {
+      ADD_FAILURE() << name << " is not listed\n" << listing.output;
+      return 0;
+    }
+    return std::stoul(listing.output.substr(listing.output.rfind('[', at) + 1));
+  }
   fs::path source = Folder("source");
 };
 
@@ -58,16 +71,34 @@ TEST_F(VerifyTest, ChecksADiscOfAnotherProgramAndNamesAnUnreadableFile) {
   const CommandResult same = Verify();
   EXPECT_EQ(same.status, 0) << same.output;
 
-  // a.bin's first block, from isoinfo's listing: "... [    BLOCK 00]  a.bin".
-  const CommandResult listing = RunCommand("isoinfo -J -l -i " + Quoted(image.string()));
-  const auto at = listing.output.find("a.bin");
-  ASSERT_NE(at, std::string::npos) << listing.output;
-  const unsigned long block = std::stoul(listing.output.substr(listing.output.rfind('[', at) + 1));
+  const unsigned long block = FirstBlockOf("a.bin");
   Vrctl({"fault", "medium-error", std::to_string(block + 3)});
   const CommandResult unreadable = Verify();
   EXPECT_EQ(unreadable.status, 1) << unreadable.output;
   EXPECT_NE(unreadable.output.find("cannot be read from the disc: a.bin\n"), std::string::npos) << unreadable.output;
   EXPECT_NE(unreadable.output.find("2 files verified;"), std::string::npos) << unreadable.output;
+}
+
+// burn --verify reads the new session back: a disc that stored other bytes than it was sent for
+// one file's blocks, answering the writes as good, is caught and that file alone is named.
+TEST_F(VerifyTest, BurnVerifyNamesTheFileADiscStoredWrongly) {
+  KIVO_REQUIRE_CLI("burn", "--verify");
+  WriteTree(source, kTree);
+  for (const char* kind : {"cd-r", "dvd-r", "dvd+rw", "dvd-ram"}) {
+    SCOPED_TRACE(kind);
+    Insert(kind);
+    const CommandResult good = Cli({"burn", "--verify", source.string()});
+    EXPECT_EQ(good.status, 0) << good.output;
+    EXPECT_NE(good.output.find("all 3 files verified"), std::string::npos) << good.output;
+    // The same tree on a fresh disc of the kind lands in the same blocks.
+    const unsigned long block = FirstBlockOf("c.txt");
+    Insert(kind);
+    Vrctl({"fault", "corrupt", std::to_string(block), "1"});
+    const CommandResult bad = Cli({"burn", "--verify", source.string()});
+    EXPECT_EQ(bad.status, 1) << bad.output;
+    EXPECT_NE(bad.output.find("differs: docs/c.txt\n2 files verified; 1 differ,"), std::string::npos) << bad.output;
+    Vrctl({"fault", "clear"});
+  }
 }
 
 }  // namespace

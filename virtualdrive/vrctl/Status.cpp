@@ -74,6 +74,8 @@ std::string DescribeDrive(const DriveState& state, const Faults& faults, std::in
   }
   out += Line(text::kStatusTimeScale, state.timeScale);
   for (const auto& f : faults.commands) out += Line(text::kStatusFault, DescribeFault(f));
+  for (const auto& c : faults.corruptions)
+    out += Line(text::kStatusFault, fmt::format(fmt::runtime(text::kFaultCorrupt), c.count, c.lba));
   for (const auto& m : faults.mediumErrors)
     out += Line(text::kStatusFault, fmt::format(fmt::runtime(text::kFaultMediumError), m.lba, m.count));
   if (faults.noCapabilitiesPage) out += Line(text::kStatusFault, text::kFaultNoCapabilities);

@@ -86,6 +86,10 @@ int main(int argc, char** argv) {
   mediumError->add_option("LBA", lbaText)->required();
   std::string mediumCount = "-1";
   mediumError->add_option("COUNT", mediumCount);
+  auto* corrupt = fault->add_subcommand("corrupt", std::string(vd::text::kHelpCorrupt));
+  corrupt->add_option("LBA", lbaText)->required();
+  std::string corruptCount = "1";
+  corrupt->add_option("COUNT", corruptCount);
   auto* noCaps = fault->add_subcommand("no-capabilities-page", std::string(vd::text::kHelpNoCapabilities));
   auto* blockDescriptor = fault->add_subcommand("block-descriptor", std::string(vd::text::kHelpBlockDescriptor));
   auto* noConfig = fault->add_subcommand("no-get-configuration", std::string(vd::text::kHelpNoGetConfiguration));
@@ -160,6 +164,18 @@ int main(int argc, char** argv) {
                                   : vd::CommandFault::Kind::Sense;
     f.code = {static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(asc), static_cast<std::uint8_t>(ascq)};
     return recorder.EditFaults([&](vd::Faults& faults) { faults.commands.push_back(f); }, error) ? 0 : Fail(error);
+  }
+  if (corrupt->parsed()) {
+    unsigned long sectors = 0;
+    if (!ParseNumber(lbaText, 10, 0xFFFFFFFF, lba, error) || !ParseNumber(corruptCount, 10, 0xFFFFFFFF, sectors, error))
+      return Fail(error);
+    return recorder.EditFaults(
+               [&](vd::Faults& faults) {
+                 faults.corruptions.push_back({static_cast<std::uint32_t>(lba), static_cast<std::uint32_t>(sectors)});
+               },
+               error)
+               ? 0
+               : Fail(error);
   }
   if (mediumError->parsed()) {
     if (!ParseNumber(lbaText, 10, 0xFFFFFFFF, lba, error)) return Fail(error);
