@@ -173,6 +173,11 @@ void CacheQueue::SetStatus(const std::string& status) {
   status_ = status;
 }
 
+std::int64_t CacheQueue::Unproduced() const {
+  std::lock_guard lock(mutex_);
+  return bytesToDeliver_ - bytesHeld_;
+}
+
 bool CacheQueue::Finished() const {
   const Production state = state_.load();
   return state != Production::Running && state != Production::Queued;

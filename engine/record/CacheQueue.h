@@ -95,6 +95,8 @@ class CacheQueue {
   bool AbortRequested() const { return abortRequested_.load(); }
   std::int64_t BytesHeld() const { return bytesHeld_.load(); }
   std::int64_t BytesToDeliver() const { return bytesToDeliver_.load(); }
+  // Bytes promised to the consumer that were never queued: what the producer fell short by.
+  std::int64_t Unproduced() const;
   std::int32_t BlockSize() const { return blockSize_; }
   std::size_t QueuedBlocks() const;
 

@@ -76,6 +76,7 @@ inline constexpr std::string_view kEraseWhileBusy = "CAN'T ERASE WHILE AN ERASE 
 inline constexpr std::string_view kRecordWhileBusy = "CAN'T RECORD WHILE AN ERASE OR A RECORDING IS RUNNING";
 
 // Log lines of the cache: the recording goes on, but the disc differs from the compilation.
+// The stream that falls short of the layout also ends the recording, with the same text.
 inline constexpr std::string_view kSourceEndedEarly =
     "SOURCE FILE ENDED AFTER %d OF %d BYTES, THE REST IS RECORDED AS ZEROS: %s";
 inline constexpr std::string_view kStreamLengthMismatch =

@@ -85,6 +85,15 @@ void TCacheThread::Run() {
     queue_.Publish(&assembly.block, 0);
   }
   if (postGap_) ProducePostGap();
+  // The layout promised more than the sources held: a session shorter than its own directories
+  // say is no success, and waiting for the missing bytes would hang the recording.
+  if (const std::int64_t missing = queue_.Unproduced(); missing > 0) {
+    const std::int64_t expected = postGap_ ? kPostGapBytes : setup_.ImageBytes;
+    const std::string mismatch = fmt::sprintf(recordtext::kStreamLengthMismatch, expected - missing, expected);
+    Log(mismatch);
+    queue_.Fail(mismatch);
+    return;
+  }
   queue_.CompleteProduction();
   FinishDelivery();
 }
