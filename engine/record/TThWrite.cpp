@@ -73,9 +73,9 @@ void TThWrite::Execute() {
   if (toFile_) {
     if (!OpenImageFile()) return Finish();
   } else {
+    kind_ = burner_.MediaKind();
     if (!SameMediumAsPrepared()) return Finish();
-    setup_ = SetUpDriveForWriting(burner_);
-    kind_ = CurrentMediaKind.load();
+    setup_ = SetUpDriveForWriting(burner_, kind_);
     volumeStartLast_ = compilation_ && OverwritesInPlace(kind_);
   }
   // A recorded image file starts at the disc's sector 0 whatever the disc holds; a saved
@@ -111,8 +111,7 @@ void TThWrite::CloseImageFile() {
 // prepared. Another kind of disc put in since would take them wrongly (CD blocks padded to DVD
 // ECC blocks would shift the data), so the writer stops before it sends anything that writes.
 bool TThWrite::SameMediumAsPrepared() {
-  const std::uint16_t kind = burner_.MediaKind();
-  if (BlockSizeForMediaKind(kind) == cache_.BlockSize()) return true;
+  if (BlockSizeForMediaKind(kind_) == cache_.BlockSize()) return true;
   Stop(std::string(recordtext::kMediumChanged));
   return false;
 }

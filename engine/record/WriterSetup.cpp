@@ -63,29 +63,28 @@ std::string WriteSpeedText(std::uint16_t Kind, double Speed) {
   return multiple + platform::FormatFloat("X (#,##0 KB/s)", Speed);
 }
 
-WriterSetup SetUpDriveForWriting(TZelvoBurner& Burner) {
+WriterSetup SetUpDriveForWriting(TZelvoBurner& Burner, std::uint16_t Kind) {
   WriterSetup setup;
   std::uint32_t length = 0, free = 0;
   setup.BufferReadable = Burner.ReadBufferCapacity(length, free);
-  const std::uint16_t kind = Burner.MediaKind();
-  CurrentMediaKind = kind;
+  CurrentMediaKind = Kind;
   Burner.LoadEject(false);
-  if (kind != media::kDvdPlusRw) Burner.RezeroUnit();
+  if (Kind != media::kDvdPlusRw) Burner.RezeroUnit();
   Burner.SetSpeed(Burner.ReadSpeed(), Burner.WriteSpeed());
   Burner.WaitReady(kReadyBudgetMs, kReadyStepMs);
 
   const std::uint16_t speed = Burner.CurrentWriteSpeed();
   // Sent as for a finalised disc; the page sent before closing carries the real choice.
-  Burner.SetNewSessionWriteParameters(Burner.TestWrite, kind);
-  if (TakesStreamingDescriptor(kind)) {
+  Burner.SetNewSessionWriteParameters(Burner.TestWrite, Kind);
+  if (TakesStreamingDescriptor(Kind)) {
     const auto end = static_cast<std::uint32_t>(Burner.SessionStart + Burner.ImageSize());
     SetStreaming(Burner, {0, end, StreamingSize(Burner.ReadSpeed()), 1000, StreamingSize(Burner.WriteSpeed()), 1000});
   }
   setup.Track = static_cast<std::uint8_t>(Burner.SessionCount() + 1);
-  if (kind == media::kDvdR) PrepareDvdRTrack(Burner);
-  if (kind != media::kDvdRam && !Burner.TestWrite && Burner.PerformOPC) SendOpcInformation(Burner);
+  if (Kind == media::kDvdR) PrepareDvdRTrack(Burner);
+  if (Kind != media::kDvdRam && !Burner.TestWrite && Burner.PerformOPC) SendOpcInformation(Burner);
 
-  Burner.DebugMessage(fmt::sprintf(recordtext::kStartingWrite, MediaNames.at(kind), WriteSpeedText(kind, speed)), 1);
+  Burner.DebugMessage(fmt::sprintf(recordtext::kStartingWrite, MediaNames.at(Kind), WriteSpeedText(Kind, speed)), 1);
   if (Burner.TestWrite) Burner.DebugMessage(std::string(recordtext::kTestWrite), 1);
   return setup;
 }

@@ -18,7 +18,8 @@ struct WriterSetup {
   std::uint8_t Track = 1;
 };
 
-WriterSetup SetUpDriveForWriting(TZelvoBurner& Burner);
+// Kind is the medium the writer found in the drive, read once at its start.
+WriterSetup SetUpDriveForWriting(TZelvoBurner& Burner, std::uint16_t Kind);
 
 // "4.0X (5,540 KB/s)": DVD speeds in multiples of 1385 KB/s with one decimal, CD speeds in
 // multiples of 176.4 KB/s without; the user's separators.
