@@ -16,6 +16,7 @@ const char* KindName(CommandFault::Kind kind) {
     case CommandFault::Kind::NotReady: return "notready";
     case CommandFault::Kind::Sense: return "sense";
     case CommandFault::Kind::Kill: return "kill";
+    case CommandFault::Kind::Ignore: return "ignore";
   }
   return "busy";
 }
@@ -107,6 +108,8 @@ bool FaultsFromJson(const nlohmann::json& j, Faults& faults, std::string& error)
         f.kind = CommandFault::Kind::NotReady;
       } else if (kind == "kill") {
         f.kind = CommandFault::Kind::Kill;
+      } else if (kind == "ignore") {
+        f.kind = CommandFault::Kind::Ignore;
       } else if (kind == "sense") {
         f.kind = CommandFault::Kind::Sense;
         f.code = {c.at("key").get<std::uint8_t>(), c.at("asc").get<std::uint8_t>(),

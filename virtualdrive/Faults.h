@@ -16,8 +16,9 @@ namespace kivo::vdrive {
 
 struct CommandFault {
   // Kill ends the process that sends the command, as kill -9 would, before the drive takes it:
-  // a front end that dies at a chosen point of a recording.
-  enum class Kind { Busy, NotReady, Sense, Kill };
+  // a front end that dies at a chosen point of a recording. Ignore answers GOOD and does
+  // nothing: a firmware that takes a command and drops it, which only a reading afterwards finds.
+  enum class Kind { Busy, NotReady, Sense, Kill, Ignore };
   std::uint8_t opcode = 0;
   Kind kind = Kind::Busy;
   SenseCode code{};  // for Sense

@@ -58,6 +58,7 @@ ScsiResult FaultAnswer(DriveContext& ctx, const CommandFault& fault) {
     case CommandFault::Kind::Busy: return ScsiResult::Busy();
     case CommandFault::Kind::NotReady: return ScsiResult::Check(sense::kNotReady);
     case CommandFault::Kind::Sense: return ScsiResult::Check(fault.code);
+    case CommandFault::Kind::Ignore: return ScsiResult::Good(0);
     case CommandFault::Kind::Kill: break;
   }
   ctx.killSender = true;

@@ -61,6 +61,7 @@ inline constexpr std::string_view kHelpCorrupt =
 inline constexpr std::string_view kFaultCorrupt = "silent corruption of {} blocks from {}";
 inline constexpr std::string_view kHelpKill =
     "end the process that sends a command (OPCODE in hex), as kill -9 would, before the drive takes it";
+inline constexpr std::string_view kHelpIgnore = "answer a command GOOD without carrying it out COUNT times";
 inline constexpr std::string_view kHelpAfter = "answer this many of the commands normally first";
 inline constexpr std::string_view kHelpMediumError = "fail reads and writes of a block (COUNT -1: always)";
 inline constexpr std::string_view kHelpNoCapabilities = "refuse MODE SENSE of page 2Ah";
@@ -101,6 +102,7 @@ inline constexpr std::string_view kFaultBusy = "busy for {:02X}h, {} left";
 inline constexpr std::string_view kFaultNotReady = "not ready for {:02X}h, {} left";
 inline constexpr std::string_view kFaultSense = "sense {:X}/{:02X}/{:02X} for {:02X}h, {} left";
 inline constexpr std::string_view kFaultKill = "kill the sender of {:02X}h";
+inline constexpr std::string_view kFaultIgnore = "{:02X}h answered good and dropped, {} left";
 inline constexpr std::string_view kFaultAfter = " after {} more";
 inline constexpr std::string_view kFaultMediumError = "medium error at {}, {} left";
 inline constexpr std::string_view kFaultNoCapabilities = "no mode page 2Ah";

@@ -28,6 +28,12 @@ inline constexpr std::uint16_t kDdcdRw = 15;
 
 inline bool IsCd(std::uint16_t kind) { return kind < kDvdRom; }
 
+// Overwritable DVD has no sessions of its own: readers find the newest volume by the volume
+// descriptors at the disc's start.
+inline bool OverwritesInPlace(std::uint16_t kind) {
+  return kind == kDvdPlusRw || kind == kDvdRwRestricted || kind == kDvdRam;
+}
+
 // DVD media are recorded in whole ECC blocks of this many sectors.
 inline constexpr std::uint32_t kDvdEccBlockSectors = 16;
 inline std::uint32_t AlignToEccBlock(std::uint32_t sectors) {

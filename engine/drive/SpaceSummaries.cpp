@@ -116,7 +116,7 @@ std::uint32_t TSCSIDevice::DiscCapacity() {
     if (!ReadTrackInfo(LastTrackInLastSession())) return 0;
     const std::uint32_t writable =
         Field(TrackInfo, trackinfo::kFreeBlocks) + Field(TrackInfo, trackinfo::kNextWritable);
-    if (kind == media::kDvdRam || kind == media::kDvdPlusRw || kind == media::kDvdRwRestricted) {
+    if (media::OverwritesInPlace(kind)) {
       std::uint32_t count = 0;
       if (ReadFormatCapacities(count, blockLength)) return count;
     }

@@ -132,6 +132,10 @@ void TEraseThread::Execute() {
   if (!device_.TestUnitReady(kReadyTimeoutMs) || !device_.ReadDiscInfo()) RecoverReadiness();
   // The pass-through keeps a handle per drive; after a long operation it is opened afresh.
   if (TransportName() == text::kPassThroughName) ReloadTransport();
+  if (!WithError && !DiscReadsErased()) {
+    device_.DebugMessage(std::string(recordtext::kDiscNotErased), 0);
+    WithError = true;
+  }
   device_.EraseProgress.store(100);
   device_.ReturnToNeutralState();
   Finish();
@@ -206,6 +210,14 @@ void TEraseThread::TestUntilReady(double Rounds) {
     if (!device_.TestUnitReady(kReadyTimeoutMs)) platform::Sleep(kReadyPauseMs);
     StoreProgress();
   } while (NotReady() && !EstimateSpent());
+}
+
+// The drive's word that it finished is not enough: a firmware may take the command and drop it,
+// and an eject or a new recording must not follow an erase that did not happen.
+bool TEraseThread::DiscReadsErased() {
+  const std::uint16_t kind = device_.MediaKind();
+  if (media::OverwritesInPlace(kind)) return device_.IsoVolumeSize() == 0;
+  return device_.DiscStatus() == 0;
 }
 
 bool TEraseThread::NotReady() const { return device_.LastSense[sensedata::kAsc] == sensedata::kAscNotReady; }

@@ -39,6 +39,7 @@ class TEraseThread {
   void TestUntilReady(double Rounds);
   // The drive is still busy with the operation: the last command's sense says "not ready".
   bool NotReady() const;
+  bool DiscReadsErased();
   // Publishes the estimate; 100 is kept for the end, so a wait that outlasts the estimate shows
   // 99 rather than a finished erase.
   void StoreProgress();

@@ -68,6 +68,8 @@ inline constexpr std::string_view kTestWrite = " TEST/DUMMY WRITE";
 
 // Log line of the erase (message type 1).
 inline constexpr std::string_view kStartingErase = " STARTING ERASE PROCESS ON %s AT %s";
+// The drive reported the erase done, yet the disc still reads as recorded.
+inline constexpr std::string_view kDiscNotErased = "THE DRIVE ENDED THE ERASE BUT THE DISC STILL HOLDS DATA";
 // An erase asked for while an erase or a recording runs: a second thread would send commands
 // to the drive beside the first, and the drive's answers would reach the wrong one.
 inline constexpr std::string_view kEraseWhileBusy = "CAN'T ERASE WHILE AN ERASE OR A RECORDING IS RUNNING";

@@ -40,12 +40,6 @@ constexpr long kFinalReadyStepMs = 5000;
 constexpr long kBlockWaitMs = 20;
 constexpr std::uint8_t kLogLine = 1;
 
-// Overwritable DVD has no sessions of its own: readers find the newest volume by the volume
-// descriptors at the disc's start.
-bool OverwritesInPlace(std::uint16_t kind) {
-  return kind == media::kDvdPlusRw || kind == media::kDvdRwRestricted || kind == media::kDvdRam;
-}
-
 // Media recorded sequentially, or overwritten only in whole ECC blocks; DVD+RW and DVD-RAM
 // drives merge a partial block into what the disc holds.
 bool WritesWholeEccBlocks(std::uint16_t kind) {
@@ -76,7 +70,7 @@ void TThWrite::Execute() {
     kind_ = burner_.MediaKind();
     if (!SameMediumAsPrepared()) return Finish();
     setup_ = SetUpDriveForWriting(burner_, kind_);
-    volumeStartLast_ = compilation_ && OverwritesInPlace(kind_);
+    volumeStartLast_ = compilation_ && media::OverwritesInPlace(kind_);
   }
   // A recorded image file starts at the disc's sector 0 whatever the disc holds; a saved
   // image starts at the file's own sector 0.

@@ -49,6 +49,32 @@ TEST_P(EraseTest, ErasedDiscTakesANewRecording) {
   ExpectSessionReads(volume, 0, files, Folder("read"));
 }
 
+// A drive that takes the erase and drops it: the disc still holds its volume, so the erase is a
+// failure, whatever the drive said.
+TEST_F(DiscTest, AnEraseTheDriveDroppedIsAFailure) {
+  KIVO_REQUIRE_CLI("erase", "--quick");
+  struct Case {
+    const char* kind;
+    const char* opcode;  // the command the firmware drops: BLANK, or FORMAT UNIT
+    const char* mode;
+  };
+  for (const Case& c : {Case{"cd-rw", "A1", "--quick"}, Case{"dvd-rw", "A1", "--full"}, Case{"dvd-ram", "04", "--full"}}) {
+    SCOPED_TRACE(c.kind);
+    Insert(c.kind);
+    const fs::path source = Folder(std::string("keep-") + c.kind);
+    WriteTree(source, {{"kept.txt", Content("kept", 30000)}});
+    ASSERT_TRUE(CliSucceeds({"burn", source.string()}));
+    ASSERT_FALSE(ExportVolume().empty());
+    const std::vector<std::uint8_t> before = ExportBytes();
+    Vrctl({"fault", "ignore", c.opcode});
+    const CommandResult erase = Cli({"erase", c.mode});
+    Vrctl({"fault", "clear"});
+    EXPECT_EQ(erase.status, 1) << erase.output;
+    EXPECT_NE(erase.output.find("THE DRIVE ENDED THE ERASE BUT THE DISC STILL HOLDS DATA"), std::string::npos) << erase.output;
+    EXPECT_TRUE(ExportBytes() == before) << "the disc changed";
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Media, EraseTest, ::testing::Combine(::testing::ValuesIn(kMedia), ::testing::Bool()),
                          [](const auto& info) {
                            return TestName(std::get<0>(info.param).kind) + (std::get<1>(info.param) ? "_quick" : "_full");

@@ -32,6 +32,7 @@ std::string DescribeAnswer(const CommandFault& f) {
     case CommandFault::Kind::Sense:
       return fmt::format(fmt::runtime(text::kFaultSense), f.code.key, f.code.asc, f.code.ascq, f.opcode, f.count);
     case CommandFault::Kind::Kill: return fmt::format(fmt::runtime(text::kFaultKill), f.opcode);
+    case CommandFault::Kind::Ignore: return fmt::format(fmt::runtime(text::kFaultIgnore), f.opcode, f.count);
   }
   return {};
 }

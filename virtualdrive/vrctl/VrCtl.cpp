@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
   std::string opcodeText, countText = "1", keyText, ascText, ascqText, lbaText, vendor, product;
   auto* busy = fault->add_subcommand("busy", std::string(vd::text::kHelpBusy));
   auto* notReady = fault->add_subcommand("notready", std::string(vd::text::kHelpNotReady));
-  for (auto* sub : {busy, notReady}) {
+  auto* ignore = fault->add_subcommand("ignore", std::string(vd::text::kHelpIgnore));
+  for (auto* sub : {busy, notReady, ignore}) {
     sub->add_option("OPCODE", opcodeText)->required();
     sub->add_option("COUNT", countText);
   }
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
   auto* kill = fault->add_subcommand("kill", std::string(vd::text::kHelpKill));
   kill->add_option("OPCODE", opcodeText)->required();
   std::string afterText = "0";
-  for (auto* sub : {busy, notReady, senseFault, kill}) sub->add_option("--after", afterText, std::string(vd::text::kHelpAfter));
+  for (auto* sub : {busy, notReady, ignore, senseFault, kill}) sub->add_option("--after", afterText, std::string(vd::text::kHelpAfter));
   auto* mediumError = fault->add_subcommand("medium-error", std::string(vd::text::kHelpMediumError));
   mediumError->add_option("LBA", lbaText)->required();
   std::string mediumCount = "-1";
@@ -139,7 +140,7 @@ int main(int argc, char** argv) {
 
   // Faults.
   unsigned long opcode = 0, key = 0, asc = 0, ascq = 0, lba = 0;
-  const bool commandFault = busy->parsed() || notReady->parsed() || senseFault->parsed() || kill->parsed();
+  const bool commandFault = busy->parsed() || notReady->parsed() || senseFault->parsed() || kill->parsed() || ignore->parsed();
   if (commandFault) {
     long signedCount = 0;
     unsigned long after = 0;
@@ -161,6 +162,7 @@ int main(int argc, char** argv) {
     f.kind = busy->parsed()       ? vd::CommandFault::Kind::Busy
              : notReady->parsed() ? vd::CommandFault::Kind::NotReady
              : kill->parsed()     ? vd::CommandFault::Kind::Kill
+             : ignore->parsed()   ? vd::CommandFault::Kind::Ignore
                                   : vd::CommandFault::Kind::Sense;
     f.code = {static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(asc), static_cast<std::uint8_t>(ascq)};
     return recorder.EditFaults([&](vd::Faults& faults) { faults.commands.push_back(f); }, error) ? 0 : Fail(error);
