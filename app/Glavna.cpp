@@ -241,7 +241,7 @@ QWidget* TkivoArdelGL::BuildDriveRows(QWidget* parent) {
   cbSpeed->setToolTip(Q(text::kSpeedHint));
   cbSpeed->setAccessibleName(Q(text::kSpeedHint));
   cbSpeed->setMinimumWidth(170);
-  cbSpeed->addItem(Q(text::kSpeedMax));
+  cbSpeed->addItem(Q(text::kSpeedMax), 0);
   bDisc = Button(pTop, "bDisc", text::kDiscCaption, text::kDiscHint);
   top->addWidget(lDrive);
   top->addWidget(cbDrives, 1);
@@ -262,6 +262,11 @@ QWidget* TkivoArdelGL::BuildDriveRows(QWidget* parent) {
   bEject = Button(pTop2, "bEject", text::kEjectCaption, text::kEjectHint);
   bReady = Button(pTop2, "bReady", text::kReadyCaption, text::kReadyHint);
   for (QPushButton* button : {bQErase, bCErase, bLoad, bEject, bReady}) top2->addWidget(button);
+  connect(bQErase, &QPushButton::clicked, this, &TkivoArdelGL::bQEraseClick);
+  connect(bCErase, &QPushButton::clicked, this, &TkivoArdelGL::bCEraseClick);
+  connect(bLoad, &QPushButton::clicked, this, &TkivoArdelGL::bLoadClick);
+  connect(bEject, &QPushButton::clicked, this, &TkivoArdelGL::bEjectClick);
+  connect(bReady, &QPushButton::clicked, this, &TkivoArdelGL::bReadyClick);
   virtualMenu_ = new VirtualRecorderMenu(pTop2);
   top2->addWidget(virtualMenu_);
   top2->addStretch(1);
@@ -296,6 +301,8 @@ QWidget* TkivoArdelGL::BuildCompilationSide(QWidget* parent) {
   row->addWidget(cPathInfo);
   row->addWidget(bClear);
   connect(cPathInfo, &QCheckBox::clicked, this, &TkivoArdelGL::cPathInfoClick);
+  connect(bSaveISO, &QPushButton::clicked, this, &TkivoArdelGL::bSaveISOClick);
+  connect(bBurnISO, &QPushButton::clicked, this, &TkivoArdelGL::bBurnISOClick);
   connect(bClear, &QPushButton::clicked, this, &TkivoArdelGL::bClearClick);
 
   clBox = new CompilationList([this](const QString& path) { return zelvob_->SourceDirectorySize(U(path)); }, side);
@@ -362,6 +369,7 @@ void TkivoArdelGL::ConnectBurner() {
   TZelvoBurner& b = *zelvob_;
   b.OnDebugMessage = [this](TSCSIDevice*, const std::string& message, std::uint8_t) { Log(message); };
   b.OnWriteDone = [this](TZelvoBurner*, const std::string& error) { zelvobWriteDone(error); };
+  b.OnEraseDone = [this](TZelvoBurner*, bool withError) { zelvobEraseDone(withError); };
   b.OnFinalizingTrack = [this](TZelvoBurner*) { Log(std::string(text::kFinalizing)); };
   b.OnAddFile = [this](TZelvoBurner*, const std::string& fullPath, std::string& longName, std::string&, TDateTime&,
                        std::int32_t, std::int64_t, bool& skip) { zelvobAddFile(fullPath, longName, skip); };
@@ -428,13 +436,20 @@ void TkivoArdelGL::cbSpeedDropDown() {
   const int step = cd ? 176 : 700;
   const int position = cbSpeed->currentIndex();
   cbSpeed->clear();
-  cbSpeed->addItem(Q(text::kSpeedMax));
+  cbSpeed->addItem(Q(text::kSpeedMax), 0);
+  // Each entry keeps the KB/s the drive accepted: its text was made for this medium and cannot
+  // be read back right once another medium is in the drive.
   for (int v = zelvob_->MaxWriteSpeed(); v > 0; v -= step) {
     zelvob_->SetWriteSpeed(static_cast<std::uint16_t>(v));
-    const QString entry = Q(SpeedEntry(zelvob_->CurrentWriteSpeed(), kind));
-    if (cbSpeed->findText(entry) < 0) cbSpeed->addItem(entry);
+    const std::uint16_t accepted = zelvob_->CurrentWriteSpeed();
+    const QString entry = Q(SpeedEntry(accepted, kind));
+    if (cbSpeed->findText(entry) < 0) cbSpeed->addItem(entry, accepted);
   }
   cbSpeed->setCurrentIndex(position >= 0 && position < cbSpeed->count() ? position : 0);
+}
+
+std::uint16_t TkivoArdelGL::SelectedSpeed() const {
+  return static_cast<std::uint16_t>(cbSpeed->currentData().toUInt());
 }
 
 bool TkivoArdelGL::eventFilter(QObject* watched, QEvent* event) {

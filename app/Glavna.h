@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -75,6 +76,14 @@ class TkivoArdelGL : public QWidget {
   void cbSpeedDropDown();
   // False when the command must stop (the configured session could not be imported).
   bool AddListToBurner();
+  // The image and drive commands.
+  void bSaveISOClick();
+  void bBurnISOClick();
+  void bQEraseClick();
+  void bCEraseClick();
+  void bLoadClick();
+  void bEjectClick();
+  void bReadyClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -99,7 +108,16 @@ class TkivoArdelGL : public QWidget {
   void zelvobAddFile(const std::string& fullPath, const std::string& longName, bool& skip);
   void cPathInfoClick();
   void bNetworkClick();
-  bool FitsOnDisc();
+  // False, after saying so, when what is to be written (named by prefix) does not fit the disc.
+  bool FitsOnDisc(std::int64_t sectors, std::string_view prefix);
+  // The KB/s the drive accepted for the selected speed entry; 0 for "Max".
+  std::uint16_t SelectedSpeed() const;
+  QString ImageNameToSave();
+  bool ImageStaysOutOfCompilation(const QString& image);
+  void EraseCommand(bool quick);
+  void StartEraseCommand(bool quick);
+  void RunDriveCommand(const std::function<void()>& command);
+  void zelvobEraseDone(bool withError);
   KeepPath KeepPathState() const;
   void SetKeepPathState(KeepPath state);
 
@@ -112,6 +130,7 @@ class TkivoArdelGL : public QWidget {
   bool shown_ = false;
   int leftOut_ = 0;
   bool writeDoneArrived_ = false;
+  bool eraseDoneArrived_ = false;
   bool recordingTestWrite_ = false;
 
   QWidget* CaptionPanel = nullptr;

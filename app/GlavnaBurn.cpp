@@ -8,6 +8,7 @@
 
 #include "app/CompilationList.h"
 #include "app/Glavna.h"
+#include "app/GlavnaShared.h"
 #include "app/MessageBoxes.h"
 #include "app/QtText.h"
 #include "app/Speeds.h"
@@ -20,16 +21,8 @@ namespace kivo::app {
 
 namespace {
 
-constexpr std::int32_t kMaxFiles = 600000;
-constexpr std::int32_t kMaxDirectories = 20000;
 constexpr std::int32_t kAllAttributes = 63;
 constexpr int kLongestName = 107;  // UTF-16 units
-
-std::string Megabytes(double bytes) { return platform::FormatFloat("#,##0.00", bytes / 1048576.0); }
-
-std::string SectorsInMegabytes(std::int64_t sectors) { return Megabytes(static_cast<double>(sectors * 2048)); }
-
-void ProcessPendingMessages() { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
 }  // namespace
 
@@ -42,7 +35,7 @@ void TkivoArdelGL::bBurnClick() {
   zelvob_->ReadBufferCapacity(length, free);
   SB->DriveBuffer()->setMaximum(static_cast<int>(std::min<std::uint32_t>(length, INT32_MAX)));
   if (cbSpeed->currentIndex() < 0) cbSpeed->setCurrentIndex(0);
-  zelvob_->SetWriteSpeed(SpeedFromText(U(cbSpeed->currentText()), zelvob_->MediaKind()));
+  zelvob_->SetWriteSpeed(SelectedSpeed());
   ProcessPendingMessages();
 
   zelvob_->ResetCompilation(kMaxFiles, kMaxDirectories);
@@ -61,7 +54,7 @@ void TkivoArdelGL::bBurnClick() {
 
   zelvob_->PrepareLayout(false, nullptr);
   SB->Progress()->setMaximum(static_cast<int>(zelvob_->ImageSize()));
-  if (!FitsOnDisc()) {
+  if (!FitsOnDisc(zelvob_->ImageSize(), text::kDoesNotFitPrefix)) {
     SetState(WindowState::Idle);
     return;
   }
@@ -87,12 +80,12 @@ void TkivoArdelGL::bBurnClick() {
   }
 }
 
-bool TkivoArdelGL::FitsOnDisc() {
+bool TkivoArdelGL::FitsOnDisc(std::int64_t sectors, std::string_view prefix) {
   const std::uint32_t free = zelvob_->FreeSectors();
   // Without a reading the engine itself reports what stops the recording.
-  if (free == 0 || zelvob_->ImageSize() <= free) return true;
+  if (free == 0 || sectors <= free) return true;
   Log(std::string(text::kDoesNotFitLog));
-  Inform(this, Q(text::kDoesNotFitPrefix) + Q(SectorsInMegabytes(zelvob_->ImageSize())) + Q(text::kDoesNotFitMiddle) +
+  Inform(this, Q(prefix) + Q(SectorsInMegabytes(sectors)) + Q(text::kDoesNotFitMiddle) +
                    Q(SectorsInMegabytes(free)) + Q(text::kDoesNotFitSuffix));
   return false;
 }

@@ -8,8 +8,8 @@
 
 namespace kivo::app {
 
-bool AskYesNo(QWidget* parent, const QString& title, const QString& text) {
-  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+bool AskYesNo(QWidget* parent, const QString& title, const QString& text, BoxIcon icon) {
+  QMessageBox box(icon == BoxIcon::Warning ? QMessageBox::Warning : QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
   box.setObjectName("question");
   QPushButton* yes = box.addButton(Q(text::kYes), QMessageBox::YesRole);
   QPushButton* no = box.addButton(Q(text::kNo), QMessageBox::NoRole);

@@ -9,8 +9,10 @@ class QWidget;
 
 namespace kivo::app {
 
+enum class BoxIcon { Question, Warning };
+
 // True only for "Da".
-bool AskYesNo(QWidget* parent, const QString& title, const QString& text);
+bool AskYesNo(QWidget* parent, const QString& title, const QString& text, BoxIcon icon = BoxIcon::Question);
 // A plain message with one button and the program's title.
 void Inform(QWidget* parent, const QString& text);
 

@@ -1,5 +1,4 @@
-// The speed list's entries: what the drive accepted, shown as a multiple of 1x, and the value an
-// entry gives back to the burner.
+// The speed list's entries: what the drive accepted, shown as a multiple of 1x.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +13,5 @@ bool IsCdKind(std::uint16_t mediaKind);
 // "40X (7,056 KB/s)" on CD media, "8.0X (11,080 KB/s)" on DVD media, in the given separators.
 std::string SpeedEntry(std::uint16_t acceptedKbps, std::uint16_t mediaKind,
                        const platform::NumberSeparators& separators = platform::UserNumberSeparators());
-// The entry's multiple times 177 (CD) or 1385 (DVD), rounded half to even; 0 for "Max", an empty
-// entry or one that does not start with a number.
-std::uint16_t SpeedFromText(const std::string& entry, std::uint16_t mediaKind,
-                            const platform::NumberSeparators& separators = platform::UserNumberSeparators());
 
 }  // namespace kivo::app

@@ -100,6 +100,7 @@ inline constexpr std::string_view kCloseWhileRecordingTitle = "Da li želite da 
 inline constexpr std::string_view kCloseWhileRecordingText = "Upis je u toku. Prekid ostavlja nedovršen disk.";
 inline constexpr std::string_view kCloseWhileErasing = "Brisanje diska je u toku i ne može se prekinuti. Sačekajte kraj brisanja.";
 inline constexpr std::string_view kDoesNotFitPrefix = "Kompilacija ne staje na disk: potrebno je ";
+inline constexpr std::string_view kImageDoesNotFitPrefix = "Slika ne staje na disk: potrebno je ";
 inline constexpr std::string_view kDoesNotFitMiddle = " MB, a na disku je slobodno ";
 inline constexpr std::string_view kDoesNotFitSuffix = " MB.";
 
@@ -120,5 +121,36 @@ inline constexpr std::string_view kSkipMissingRow = "Preskačem; Ne postoji: ";
 inline constexpr std::string_view kLeftOutCount = "Izostavljeno iz upisa: %d";
 inline constexpr std::string_view kImportFailed = "Uvoz prethodne sesije nije uspeo, PREKIDAM OPERACIJU ...";
 inline constexpr std::string_view kDoesNotFitLog = "Kompilacija ne staje na disk, PREKIDAM OPERACIJU ...";
+
+// Image and drive commands.
+inline constexpr std::string_view kSaveIsoTitle = "Napravi ISO";
+inline constexpr std::string_view kSaveIsoPrompt = "Unesite ISO naziv datoteke za kreiranje";
+inline constexpr std::string_view kImageFilter = ".ISO Files (*.iso *.ISO);;All File (*.*) (*)";
+inline constexpr std::string_view kReplaceImageTitle = "Da li želite da zamenite postojeću datoteku?";
+inline constexpr std::string_view kReplaceImageText = "Datoteka %s već postoji; sačuvana slika će je zameniti.";
+inline constexpr std::string_view kImageInCompilation =
+    "Slika ne može da se sačuva u %s: taj direktorijum je deo kompilacije i slika bi postala deo same sebe.";
+inline constexpr std::string_view kImageIsSource = "Slika ne može da zameni datoteku iz kompilacije: %s";
+inline constexpr std::string_view kSaveAddingDone = "Dodavanje datoteka/direktorijuma u .ISO je završeno.";
+inline constexpr std::string_view kSaveStarting = "Počinjem da kreiram .ISO datoteku";
+inline constexpr std::string_view kBurnImageStarting = "Počinjem sa kreiranje .ISO slike na ";
+inline constexpr std::string_view kBurnImageTitle = "Da li želite da se slika snimi na disk?";
+inline constexpr std::string_view kBurnImageText = "Slika %s (%s MB) biće upisana na %s od prvog sektora diska.";
+inline constexpr std::string_view kEmptyImage = "Datoteka slike je prazna: %s";
+inline constexpr std::string_view kNotRewritableQuick = "Disk nije Piši/Briši, te je tako ova operacija nemoguća";
+inline constexpr std::string_view kNotErasable = "Disk nije predviđen za brisanje";
+inline constexpr std::string_view kQEraseText = "Svi postojeći podaci na CD/DVD će biti zauvek izgubljeni!";
+inline constexpr std::string_view kQEraseTitle = "Da li želite da se disk brzo obriše?";
+inline constexpr std::string_view kCEraseText = "Sve datoteke sa diska će biti zauvek izgubljene";
+inline constexpr std::string_view kCEraseTitle = "Da li želite da se brisanje završi? (may take 10-70 mins)";
+inline constexpr std::string_view kEraseFailed = "Operacija brisanja je završeno sa greškama";
+inline constexpr std::string_view kEraseSucceeded = "Operacija brisanja je završen uspešno";
+inline constexpr std::string_view kEraseNotStarted = "Brisanje nije započeto: ";
+inline constexpr std::string_view kLoaded = "Učitavanje CD/DVD završeno.";
+inline constexpr std::string_view kNotLoaded = "Učitavanje CD/DVD nije uspelo: ";
+inline constexpr std::string_view kEjected = "CD/DVD USPEŠNO IZBAČEN.";
+inline constexpr std::string_view kNotEjected = "CD/DVD NIJE IZBAČEN - GREŠKA.";
+inline constexpr std::string_view kReady = "CD/DVD je spreman za upisivanje";
+inline constexpr std::string_view kNotReady = "CD/DVD nije spreman za upisivanje ";
 
 }  // namespace kivo::app::text

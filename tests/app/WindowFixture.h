@@ -8,7 +8,10 @@
 #include <memory>
 #include <string>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -55,6 +58,38 @@ class BoxAnswerer {
 
  private:
   std::string answer_;
+  QTimer timer_;
+};
+
+// Answers every file chooser that opens while the object lives: picks path, or cancels when
+// path is empty.
+class FileAnswerer {
+ public:
+  explicit FileAnswerer(QString path) : path_(std::move(path)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      ++answered;
+      title = dialog->windowTitle();
+      if (path_.isEmpty()) {
+        dialog->reject();
+        return;
+      }
+      // Typed, as a user would: a file the list still shows selected would win over selectFile
+      // while the dialog's model loads.
+      auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+      if (name == nullptr) return;
+      for (auto* view : dialog->findChildren<QAbstractItemView*>()) view->clearSelection();
+      name->setText(path_);
+      static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept checks the name, as a click would
+    });
+    timer_.start(20);
+  }
+  QString title;
+  int answered = 0;
+
+ private:
+  QString path_;
   QTimer timer_;
 };
 

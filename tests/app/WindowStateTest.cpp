@@ -296,20 +296,9 @@ TEST_F(WindowStateTest, ControlsCarryTheirCaptionsAndHints) {
   EXPECT_TRUE(window->LogText().startsWith("\n*** \n")) << window->LogText().toStdString();
 }
 
-TEST(SpeedFromText, TakesTheMultipleTimesTheFactorOfTheMedium) {
+TEST(SpeedEntry, ShowsTheMultipleOfTheMediumInTheUsersSeparators) {
   const platform::NumberSeparators dot{".", ","};
   const platform::NumberSeparators comma{",", "."};
-  struct Case {
-    const char* entry;
-    std::uint16_t kind;
-    const platform::NumberSeparators* separators;
-    std::uint16_t kbps;
-  };
-  for (const Case& c : {Case{"Max", 2, &dot, 0}, Case{"", 5, &dot, 0}, Case{"48X (8,467 KB/s)", 2, &dot, 8496},
-                        Case{"40X (7,056 KB/s)", 1, &dot, 7080}, Case{"4.0X (5,540 KB/s)", 5, &dot, 5540},
-                        Case{"2,4X (3.324 KB/s)", 6, &comma, 3324}, Case{"junk", 2, &dot, 0}}) {
-    EXPECT_EQ(SpeedFromText(c.entry, c.kind, *c.separators), c.kbps) << c.entry;
-  }
   EXPECT_EQ(SpeedEntry(7056, 2, dot), "40X (7,056 KB/s)");
   EXPECT_EQ(SpeedEntry(11080, 5, dot), "8.0X (11,080 KB/s)");
   EXPECT_EQ(SpeedEntry(11080, 5, comma), "8,0X (11.080 KB/s)");
