@@ -1,5 +1,8 @@
 #include "app/FileDialogs.h"
 
+#include "app/QtText.h"
+#include "app/Strings.h"
+
 namespace kivo::app {
 
 QString ChooseFile(QWidget* parent, const FileChoice& choice) {
@@ -9,7 +12,12 @@ QString ChooseFile(QWidget* parent, const FileChoice& choice) {
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setAcceptMode(choice.mode);
   dialog.setFileMode(choice.mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  if (!choice.fileLabel.isEmpty()) dialog.setLabelText(QFileDialog::FileName, choice.fileLabel);
+  // Qt ships no Serbian texts for its dialog.
+  dialog.setLabelText(QFileDialog::LookIn, Q(text::kDialogLookIn));
+  dialog.setLabelText(QFileDialog::FileName, choice.fileLabel.isEmpty() ? Q(text::kDialogFileName) : choice.fileLabel);
+  dialog.setLabelText(QFileDialog::FileType, Q(text::kDialogFileType));
+  dialog.setLabelText(QFileDialog::Accept, Q(choice.mode == QFileDialog::AcceptSave ? text::kDialogSave : text::kDialogOpen));
+  dialog.setLabelText(QFileDialog::Reject, Q(text::kDialogCancel));
   dialog.setNameFilter(choice.filter);
   dialog.setDefaultSuffix(choice.defaultSuffix);
   if (!choice.start.isEmpty()) dialog.selectFile(choice.start);

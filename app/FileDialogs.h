@@ -11,7 +11,7 @@ struct FileChoice {
   const char* name;             // the dialog's object name
   QFileDialog::AcceptMode mode;
   QString title;
-  QString fileLabel;            // empty: Qt's own label
+  QString fileLabel;            // empty: the usual "Naziv datoteke:"
   QString filter;               // Qt's form: "Name (*.a *.b);;Other (*)"
   QString defaultSuffix;
   QString start;                // the file name the dialog opens with

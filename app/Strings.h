@@ -125,6 +125,12 @@ inline constexpr std::string_view kDoesNotFitLog = "Kompilacija ne staje na disk
 // Image and drive commands.
 inline constexpr std::string_view kSaveIsoTitle = "Napravi ISO";
 inline constexpr std::string_view kSaveIsoPrompt = "Unesite ISO naziv datoteke za kreiranje";
+inline constexpr std::string_view kDialogLookIn = "Traži u:";
+inline constexpr std::string_view kDialogFileName = "Naziv datoteke:";
+inline constexpr std::string_view kDialogFileType = "Vrsta datoteka:";
+inline constexpr std::string_view kDialogSave = "&Sačuvaj";
+inline constexpr std::string_view kDialogOpen = "&Otvori";
+inline constexpr std::string_view kDialogCancel = "Odustani";
 inline constexpr std::string_view kImageFilter = ".ISO Files (*.iso *.ISO);;All File (*.*) (*)";
 inline constexpr std::string_view kReplaceImageTitle = "Da li želite da zamenite postojeću datoteku?";
 inline constexpr std::string_view kReplaceImageText = "Datoteka %s već postoji; sačuvana slika će je zameniti.";
