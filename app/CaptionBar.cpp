@@ -29,7 +29,8 @@ QToolButton* CaptionButton(QWidget* parent, const char* name, const QString& gly
 CaptionBar::CaptionBar(const QString& title, QWidget* parent) : QWidget(parent) {
   setObjectName("CaptionPanel");
   setFixedHeight(15);
-  setAutoFillBackground(true);
+  // A widget class of its own paints its style sheet's background only when asked to.
+  setAttribute(Qt::WA_StyledBackground);
   setStyleSheet("#CaptionPanel { background: #1d3557; } QLabel, QToolButton { color: white; }");
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(6, 0, 2, 0);

@@ -92,9 +92,9 @@ void TfrmSettings::BuildControls() {
 
   auto* body = new QWidget(this);
   auto* grid = new QGridLayout(body);
-  grid->setContentsMargins(16, 12, 16, 12);
+  grid->setContentsMargins(18, 16, 18, 14);
   grid->setHorizontalSpacing(16);
-  grid->setVerticalSpacing(8);
+  grid->setVerticalSpacing(14);
   column->addWidget(body, 1);
 
   Label1 = Label(body, "Label1", Q(text::kVolLabelCaption));
@@ -185,6 +185,7 @@ void TfrmSettings::FormShow() {
   cOPC->setChecked(b.PerformOPC);
   cBootable->setChecked(b.Bootable);
   Label2->setText(Q(b.BootImage));
+  Label2->setToolTip(Label2->text());
   eSession->setText(QString::number(o.SessionToImport));
   cArchiveOnly->setChecked(o.ArchiveOnly);
   cUnderrunProtection->setChecked(b.UnderrunProtection);
@@ -227,6 +228,7 @@ void TfrmSettings::cBootableClick() {
   if (!Label2->text().isEmpty()) dlg.selectFile(Label2->text());
   if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) {
     Label2->setText(dlg.selectedFiles().first());
+    Label2->setToolTip(Label2->text());
   } else {
     cBootable->setChecked(false);
   }
