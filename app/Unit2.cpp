@@ -75,6 +75,8 @@ TfrmSettings::TfrmSettings(SettingsTarget target, QWidget* owner) : QDialog(owne
   setModal(true);
   setAttribute(Qt::WA_DeleteOnClose);
   setFixedSize(kWidth, kHeight);
+  // Without a system frame the window needs an edge of its own to stand out from the one below.
+  setStyleSheet("#frmSettings { border: 1px solid #1d3557; }");
   BuildControls();
   // The controls take the current state before any handler is connected: loading them must
   // neither open the boot image chooser nor count as the user's edit.
