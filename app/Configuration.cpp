@@ -23,6 +23,8 @@ const char* KeepPathText(KeepPath keepPath) {
   return "Unchecked";
 }
 
+std::string Flag(bool value) { return value ? "1" : "0"; }
+
 }  // namespace
 
 void ReadConfiguration(const platform::PrivateProfile& file, WindowOptions& options, KeepPath& keepPath,
@@ -49,6 +51,27 @@ void ReadConfiguration(const platform::PrivateProfile& file, WindowOptions& opti
 
 bool WriteKeepPath(platform::PrivateProfile& file, KeepPath keepPath) {
   return file.WriteString(kOptionsSection, "SavePath", KeepPathText(keepPath));
+}
+
+bool WriteConfiguration(platform::PrivateProfile& file, const WindowOptions& options, KeepPath keepPath,
+                        const TZelvoBurner& burner) {
+  return file.WriteAll(kOptionsSection, {
+      {"ArhivskeDatoteke", Flag(options.ArchiveOnly)},
+      {"SavePath", KeepPathText(keepPath)},
+      {"CloseDisc", Flag(burner.FinalizeDisc)},
+      {"IzbaciDisk", Flag(options.EjectWhenDone)},
+      {"JolietFS", Flag(burner.JolietFileSystem)},
+      {"Bootable", Flag(burner.Bootable)},
+      {"TestUpis", Flag(burner.TestWrite)},
+      {"BrzoCuvanjeISO", Flag(options.QuickSaveISO)},
+      {"PokaziDatoteke", Flag(options.ShowFilesBeforeWrite)},
+      {"POPC", Flag(burner.PerformOPC)},
+      {"BrojSesije", std::to_string(options.SessionToImport)},
+      {"UvozSesije", Flag(options.ImportPreviousSession)},
+      {"BootImage", burner.BootImage},
+      {"NazivDiska", burner.IdVolume},
+      {"VelicinaKesa", std::to_string(burner.CacheSize())},
+  });
 }
 
 }  // namespace kivo::app

@@ -1,5 +1,5 @@
-// The configuration file as the main window reads it at start-up and as the keep-path box
-// writes it: section "KivoArdelOpcije" of KivoArdel.ini.
+// The configuration file as the main window reads it at start-up, as the keep-path box writes it
+// and as the settings window saves it: section "KivoArdelOpcije" of KivoArdel.ini.
 #pragma once
 
 #include <cstdint>
@@ -35,5 +35,10 @@ void ReadConfiguration(const platform::PrivateProfile& file, WindowOptions& opti
 
 // "Checked", "Grayed" or "Unchecked"; false with file.error() when the file could not be written.
 bool WriteKeepPath(platform::PrivateProfile& file, KeepPath keepPath);
+
+// Saves all fifteen keys in one replacement of the file, so that a refused value or a failing
+// disk leaves the old settings whole rather than half of the new ones; false with file.error().
+bool WriteConfiguration(platform::PrivateProfile& file, const WindowOptions& options, KeepPath keepPath,
+                        const TZelvoBurner& burner);
 
 }  // namespace kivo::app

@@ -8,7 +8,6 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QInputDialog>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -16,9 +15,9 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <QUrl>
-#include <QWindow>
 
 #include "app/Browser.h"
+#include "app/CaptionBar.h"
 #include "app/CompilationList.h"
 #include "app/LogBridge.h"
 #include "app/MessageBoxes.h"
@@ -26,6 +25,7 @@
 #include "app/Speeds.h"
 #include "app/StatusPanels.h"
 #include "app/Strings.h"
+#include "app/Unit2.h"
 #include "app/VirtualRecorderMenu.h"
 #include "engine/drive/Capabilities.h"
 #include "engine/drive/Transport.h"
@@ -64,17 +64,6 @@ QPushButton* Button(QWidget* parent, const char* name, std::string_view caption,
   button->setObjectName(name);
   button->setAccessibleName(Q(caption));
   if (!hint.empty()) button->setToolTip(Q(hint));
-  return button;
-}
-
-QToolButton* CaptionButton(QWidget* parent, const char* name, const QString& glyph, std::string_view hint) {
-  auto* button = new QToolButton(parent);
-  button->setObjectName(name);
-  button->setText(glyph);
-  button->setFixedSize(22, 15);
-  button->setAutoRaise(true);
-  button->setToolTip(Q(hint));
-  button->setAccessibleName(Q(hint));
   return button;
 }
 
@@ -171,29 +160,15 @@ TkivoArdelGL::~TkivoArdelGL() {
 }
 
 void TkivoArdelGL::BuildCaption(QWidget* parent) {
-  CaptionPanel = new QWidget(parent);
-  CaptionPanel->setObjectName("CaptionPanel");
-  CaptionPanel->setFixedHeight(15);
-  CaptionPanel->setAutoFillBackground(true);
-  CaptionPanel->setStyleSheet("#CaptionPanel { background: #1d3557; } QLabel, QToolButton { color: white; }");
-  auto* row = new QHBoxLayout(CaptionPanel);
-  row->setContentsMargins(6, 0, 2, 0);
-  row->setSpacing(1);
-  CaptionLabel = new QLabel(Q(text::kAppTitle), CaptionPanel);
-  CaptionLabel->setObjectName("CaptionLabel");
-  row->addWidget(CaptionLabel);
-  row->addStretch(1);
-  JvXPToolButton3 = CaptionButton(CaptionPanel, "JvXPToolButton3", QStringLiteral("–"), text::kMinimiseHint);
-  JvXPToolButton2 = CaptionButton(CaptionPanel, "JvXPToolButton2", QStringLiteral("□"), text::kMaximiseHint);
-  CloseFormBtn = CaptionButton(CaptionPanel, "CloseFormBtn", QStringLiteral("×"), text::kCloseHint);
-  row->addWidget(JvXPToolButton3);
-  row->addWidget(JvXPToolButton2);
-  row->addWidget(CloseFormBtn);
+  auto* caption = new CaptionBar(Q(text::kAppTitle), parent);
+  CaptionPanel = caption;
+  CaptionLabel = caption->Label;
+  JvXPToolButton3 = caption->MinimiseButton;
+  JvXPToolButton2 = caption->MaximiseButton;
+  CloseFormBtn = caption->CloseButton;
   connect(JvXPToolButton3, &QToolButton::clicked, this, &QWidget::showMinimized);
   connect(JvXPToolButton2, &QToolButton::clicked, this, [this] { isMaximized() ? showNormal() : showMaximized(); });
   connect(CloseFormBtn, &QToolButton::clicked, this, &QWidget::close);
-  // A press on the caption moves the window, as the system's own caption would.
-  CaptionPanel->installEventFilter(this);
 }
 
 void TkivoArdelGL::BuildHeader(QWidget* parent) {
@@ -211,6 +186,7 @@ void TkivoArdelGL::BuildHeader(QWidget* parent) {
   for (QToolButton* button : {btnKivoTirel, bCDHeader, bBurn, bAbort}) row->addWidget(button);
   row->addStretch(1);
   row->addWidget(CloseBtn);
+  connect(bCDHeader, &QToolButton::clicked, this, &TkivoArdelGL::bCDHeaderClick);
   connect(bBurn, &QToolButton::clicked, this, &TkivoArdelGL::bBurnClick);
   connect(bAbort, &QToolButton::clicked, this, &TkivoArdelGL::bAbortClick);
   connect(CloseBtn, &QToolButton::clicked, this, &QWidget::close);
@@ -452,15 +428,6 @@ std::uint16_t TkivoArdelGL::SelectedSpeed() const {
   return static_cast<std::uint16_t>(cbSpeed->currentData().toUInt());
 }
 
-bool TkivoArdelGL::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == CaptionPanel && event->type() == QEvent::MouseButtonPress &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && windowHandle() != nullptr) {
-    windowHandle()->startSystemMove();
-    return true;
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
 void TkivoArdelGL::closeEvent(QCloseEvent* event) {
   if (state_ == WindowState::Erasing) {
     Inform(this, Q(text::kCloseWhileErasing));
@@ -498,6 +465,13 @@ void TkivoArdelGL::SetKeepPathState(KeepPath state) {
 
 void TkivoArdelGL::cPathInfoClick() {
   if (!WriteKeepPath(config_, KeepPathState())) Log(config_.error());
+}
+
+void TkivoArdelGL::bCDHeaderClick() {
+  if (state_ != WindowState::Idle) return;
+  auto* settings = new TfrmSettings(
+      SettingsTarget{*zelvob_, Options, KeepPathState(), config_, [this](const std::string& line) { Log(line); }}, this);
+  settings->show();
 }
 
 void TkivoArdelGL::bNetworkClick() {

@@ -72,6 +72,8 @@ class TkivoArdelGL : public QWidget {
   void bBurnClick();
   void bAbortClick();
   void bClearClick();
+  // Opens the settings window, modal, over this one.
+  void bCDHeaderClick();
   void cbDrivesChange();
   void cbSpeedDropDown();
   // False when the command must stop (the configured session could not be imported).
@@ -88,7 +90,6 @@ class TkivoArdelGL : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildCaption(QWidget* parent);

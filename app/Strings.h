@@ -12,6 +12,40 @@ inline constexpr std::string_view kCloseHint = "Zatvori";
 inline constexpr std::string_view kMaximiseHint = "Uvećaj / vrati";
 inline constexpr std::string_view kMinimiseHint = "Umanji";
 
+// Settings window.
+inline constexpr std::string_view kSettingsTitle = "Kivo Ardel - Napredna podešavanja";
+inline constexpr std::string_view kVolLabelCaption = "Naziv CD/DVD :";
+inline constexpr std::string_view kJolietCaption = "Joliet File System";
+inline constexpr std::string_view kJolietHint = "Long File Name";
+inline constexpr std::string_view kCloseDiscCaption = "Zatvori sistem (Finalize)";
+inline constexpr std::string_view kImportSessionCaption = "Uvoz prethodnog zapisa";
+inline constexpr std::string_view kSessionHint = "Session Number to Import; for Last Session enter -1";
+inline constexpr std::string_view kUnderrunCaption = "Zaštita";
+inline constexpr std::string_view kTestWriteCaption = "Test upis";
+inline constexpr std::string_view kEjectAfterCaption = "Izbaci disk posle upisa/brisanja";
+inline constexpr std::string_view kOpcCaption = "Perform OPC";
+inline constexpr std::string_view kQuickSaveCaption = "Brzo čuvanje .ISO";
+inline constexpr std::string_view kBootableCaption = "But disk";
+inline constexpr std::string_view kShowFilesCaption = "Pokaži datoteke pre upisa";
+inline constexpr std::string_view kArchiveOnlyCaption = "Samo arhivske datoteke i isprazni memoriju";
+inline constexpr std::string_view kCacheSizeCaption = "Veličina keša :";
+inline constexpr std::string_view kCacheSizeFormat = "%2d MB";
+inline constexpr std::string_view kApplyCaption = "&Da";
+inline constexpr std::string_view kCancelCaption = "&Odustajem";
+inline constexpr std::string_view kCloseSessionCaption = "&Zatvori";
+inline constexpr std::string_view kSettingsButtonHint = "Is Unit Ready ?";
+inline constexpr std::string_view kBootImageTitle = "Izbor slike za but disk";
+inline constexpr std::string_view kBootImageFilter = "All Image Files (*.IMG *.IMA *.BIN);;All Files (*)";
+inline constexpr std::string_view kBootImageSuffix = "Img";
+inline constexpr std::string_view kSessionRefused =
+    "Broj sesije za uvoz mora biti -1 (poslednja sesija) ili ceo broj od 0 do 99. Podešavanja nisu promenjena.";
+inline constexpr std::string_view kSessionZero = "Sesije (prethodni zapisi) za uvoz; Nula označava da se ništa ne uvozi";
+inline constexpr std::string_view kSettingsNotSaved = "Podešavanja važe do izlaska iz programa, ali nisu sačuvana: ";
+inline constexpr std::string_view kCloseSessionTitle = "Da li želite da zatvorite sesiju diska?";
+inline constexpr std::string_view kCloseSessionText = "Zatvorena sesija se više ne može dopuniti.";
+inline constexpr std::string_view kSessionClosed = "Sesija diska je zatvorena";
+inline constexpr std::string_view kSessionNotClosed = "Zatvaranje sesije nije uspelo: ";
+
 // Header pictures.
 inline constexpr std::string_view kKivoTirelHint = "Kivo Tirel (ukoliko je instaliran)";
 inline constexpr std::string_view kCDHeaderHint = "Disk informacija";

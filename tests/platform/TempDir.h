@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace kivo::platform::testing {
@@ -31,6 +32,11 @@ class TempDir {
     const std::string file = *this / name;
     std::ofstream(file, std::ios::binary) << content;
     return file;
+  }
+
+  std::string Read(const std::string& name) const {
+    std::ifstream in(*this / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
  private:
