@@ -43,7 +43,71 @@ RecordFields EntryFields(const TFEntry& e, const DirectoryWriteSettings& s) {
   return f;
 }
 
+// An identifier's parts as ISO 9660 compares them.
+struct IdentifierParts {
+  std::u16string name, extension;
+  unsigned version = 0;
+};
+
+IdentifierParts SplitIdentifier(std::span<const std::uint8_t> id, DirectoryTree tree) {
+  std::u16string units;
+  if (tree == DirectoryTree::Iso) {
+    units.assign(id.begin(), id.end());
+  } else {
+    for (std::size_t i = 0; i + 1 < id.size(); i += 2) units.push_back(static_cast<char16_t>(id[i] << 8 | id[i + 1]));
+  }
+  IdentifierParts parts;
+  if (const std::size_t semicolon = units.rfind(u';'); semicolon != std::u16string::npos) {
+    for (std::size_t i = semicolon + 1; i < units.size(); ++i) {
+      if (units[i] >= u'0' && units[i] <= u'9') parts.version = parts.version * 10 + (units[i] - u'0');
+    }
+    units.resize(semicolon);
+  }
+  const std::size_t dot = units.rfind(u'.');
+  parts.name = units.substr(0, dot);
+  if (dot != std::u16string::npos) parts.extension = units.substr(dot + 1);
+  return parts;
+}
+
+// -1, 0 or 1 as a against b, the shorter padded with blanks.
+int ComparePadded(const std::u16string& a, const std::u16string& b) {
+  const std::size_t length = std::max(a.size(), b.size());
+  for (std::size_t i = 0; i < length; ++i) {
+    const char16_t x = i < a.size() ? a[i] : u' ';
+    const char16_t y = i < b.size() ? b[i] : u' ';
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return 0;
+}
+
+// A directory's records after "." and "..", in the order they are written.
+struct OrderedRecord {
+  const TFEntry* entry;  // null for the added record
+  std::vector<std::uint8_t> identifier;
+};
+
+std::vector<OrderedRecord> RecordsInOrder(const TDEntry& dir, DirectoryTree tree, const AddedRecord* added) {
+  std::vector<OrderedRecord> records;
+  for (const TFEntry* e = dir.FirstEntry; e != nullptr; e = e->Next) {
+    records.push_back({e, {}});
+    EntryIdentifier(*e, tree, records.back().identifier);
+  }
+  if (added != nullptr) records.push_back({nullptr, added->identifier});
+  std::stable_sort(records.begin(), records.end(), [tree](const OrderedRecord& a, const OrderedRecord& b) {
+    return IdentifierBefore(a.identifier, b.identifier, tree);
+  });
+  return records;
+}
+
 }  // namespace
+
+bool IdentifierBefore(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b, DirectoryTree tree) {
+  const IdentifierParts x = SplitIdentifier(a, tree);
+  const IdentifierParts y = SplitIdentifier(b, tree);
+  if (const int names = ComparePadded(x.name, y.name); names != 0) return names < 0;
+  if (const int extensions = ComparePadded(x.extension, y.extension); extensions != 0) return extensions < 0;
+  return x.version > y.version;
+}
 
 void EntryIdentifier(const TFEntry& entry, DirectoryTree tree, std::vector<std::uint8_t>& out) {
   out.clear();
@@ -66,13 +130,6 @@ std::size_t RecordLength(std::size_t identifierLength) {
   return kRecordHeader + identifierLength + (identifierLength % 2 == 0 ? 1 : 0);
 }
 
-std::size_t EntryRecordLength(const TFEntry& entry, DirectoryTree tree) {
-  const std::size_t suffix = entry.IsDirectory() ? 0 : kVersionSuffix.size();
-  const std::size_t length = tree == DirectoryTree::Iso ? entry.ShortName.size() + suffix
-                                                        : 2 * (platform::Utf16Length(entry.LongName) + suffix);
-  return RecordLength(length);
-}
-
 std::size_t SectorCursor::Place(std::size_t length) {
   if (used_ + length > static_cast<std::size_t>(kSectorSize)) {
     ++sectors_;
@@ -87,8 +144,8 @@ std::int64_t DirectorySize(const TDEntry& dir, DirectoryTree tree, const AddedRe
   SectorCursor cursor;
   cursor.Place(kDotRecordLength);
   cursor.Place(kDotRecordLength);
-  for (const TFEntry* e = dir.FirstEntry; e != nullptr; e = e->Next) cursor.Place(EntryRecordLength(*e, tree));
-  if (added != nullptr) cursor.Place(RecordLength(added->identifier.size()));
+  // Records do not cross sectors: the order decides where each sector's padding falls.
+  for (const OrderedRecord& r : RecordsInOrder(dir, tree, added)) cursor.Place(RecordLength(r.identifier.size()));
   return cursor.Sectors() * kSectorSize;
 }
 
@@ -132,12 +189,9 @@ void WriteDirectoryRecords(TStreamEx& out, const TDEntry& dir, const DirectoryWr
   dotDot.dataLength = Low32(DirectoryBytes(*dir.Parent, s.tree));
   put(dotDot, kDotDotIdentifier);
 
-  std::vector<std::uint8_t> identifier;
-  for (const TFEntry* e = dir.FirstEntry; e != nullptr; e = e->Next) {
-    EntryIdentifier(*e, s.tree, identifier);
-    put(EntryFields(*e, s), identifier);
+  for (const OrderedRecord& r : RecordsInOrder(dir, s.tree, added)) {
+    put(r.entry != nullptr ? EntryFields(*r.entry, s) : added->fields, r.identifier);
   }
-  if (added != nullptr) put(added->fields, added->identifier);
   out.Write(sector.data(), static_cast<std::int32_t>(sector.size()));
 }
 

@@ -24,9 +24,13 @@ inline constexpr std::uint8_t kFlagDirectory = 0x02;
 // UTF-16 with the high byte first (Joliet); a file's carries ";1" besides.
 void EntryIdentifier(const TFEntry& entry, DirectoryTree tree, std::vector<std::uint8_t>& out);
 
+// Whether identifier a goes before b in a directory: ISO 9660 compares the names, then the
+// extensions, each padded with blanks, then the versions, higher first; Joliet compares its
+// UTF-16 units the same way. Readers that search a directory rely on that order.
+bool IdentifierBefore(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b, DirectoryTree tree);
+
 // 33 bytes, the identifier, and one zero byte when the identifier's length is even.
 std::size_t RecordLength(std::size_t identifierLength);
-std::size_t EntryRecordLength(const TFEntry& entry, DirectoryTree tree);
 
 // Where the next record of a directory goes: a record never crosses the end of a sector, so one
 // that does not fit what is left starts the next sector.

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <tuple>
 
 #include "engine/platform/Text.h"
 
@@ -43,18 +44,41 @@ struct PathRecord {
 struct TreeReading {
   std::vector<Directory> dirs;    // in walk order
   std::vector<PathRecord> table;  // the L table
+  std::map<std::uint32_t, std::vector<CheckedEntry>> contents;  // by the directory's extent
 };
+
+std::u16string Units(const std::string& id, bool joliet) {
+  std::u16string units;
+  if (!joliet) {
+    for (const char c : id) units.push_back(static_cast<std::uint8_t>(c));
+    return units;
+  }
+  for (std::size_t i = 0; i + 1 < id.size(); i += 2) {
+    units.push_back(static_cast<char16_t>(static_cast<std::uint8_t>(id[i]) << 8 | static_cast<std::uint8_t>(id[i + 1])));
+  }
+  return units;
+}
 
 // A recorded identifier as a reader shows it: Joliet names decoded from UTF-16 and without a
 // file's ";1"; ISO names as they are.
 std::string Readable(const std::string& id, bool joliet) {
   if (!joliet) return id;
-  std::u16string units;
-  for (std::size_t i = 0; i + 1 < id.size(); i += 2) {
-    units.push_back(static_cast<char16_t>(static_cast<std::uint8_t>(id[i]) << 8 | static_cast<std::uint8_t>(id[i + 1])));
-  }
+  std::u16string units = Units(id, true);
   if (units.ends_with(u";1")) units.resize(units.size() - 2);
   return platform::Utf16ToUtf8(units);
+}
+
+// What a directory's records ascend by: the name and then the extension, each padded with blanks
+// to a width no identifier reaches (every version this system writes is 1).
+std::u16string SortKey(const std::string& id, bool joliet) {
+  std::u16string units = Units(id, joliet);
+  units.resize(std::min(units.size(), units.rfind(u';')));
+  const std::size_t dot = units.rfind(u'.');
+  std::u16string name = units.substr(0, dot);
+  std::u16string extension = dot == std::u16string::npos ? u"" : units.substr(dot + 1);
+  name.resize(256, u' ');
+  extension.resize(256, u' ');
+  return name + extension;
 }
 
 class Checker {
@@ -166,6 +190,7 @@ class Checker {
       for (auto& [e, id] : ReadDirectory(dir, joliet, tree)) {
         if (e.IsDirectory()) pending.push_back({e.path, id, e.extent, e.size, dir.extent});
         entries.push_back(e);
+        reading.contents[dir.extent].push_back(e);
       }
     }
     reading.table = ReadPathTable(Le32(descriptor + 140), tableSize, false, tree + " L path table");
@@ -187,6 +212,7 @@ class Checker {
       return out;
     }
     int index = 0;
+    std::u16string previous;
     for (std::uint32_t s = 0; s < dir.size / kSector; ++s) {
       const std::uint8_t* sector = Sector(dir.extent + s);
       std::size_t at = 0;
@@ -212,6 +238,9 @@ class Checker {
         } else {
           const std::string name = Readable(id, joliet);
           e.path = dir.path.empty() ? name : dir.path + "/" + name;
+          const std::u16string key = SortKey(id, joliet);
+          if (index > 2 && !(previous < key)) Problem(tree + " /" + e.path + ": records are not in ascending order");
+          previous = key;
           if (e.size > 0 && !Inside(e.extent, e.size)) Problem(tree + " /" + e.path + ": extent outside the volume");
           if (e.size == 0 && !e.IsDirectory() && e.extent != 0) Problem(tree + " /" + e.path + ": empty file with an extent");
           out.emplace_back(e, id);
@@ -285,31 +314,33 @@ class Checker {
     if (table[0].parent != 1 || table[0].identifier != std::string(1, '\0')) Problem(tree + ": path table root record");
   }
 
-  // The Joliet tree holds the same directories and files as the ISO tree, in the same order,
-  // and each file's two records point at the same data.
+  // The Joliet tree holds the same directories and files as the ISO tree, and each file's two
+  // records point at the same data. The two path tables list the directories in one order, so a
+  // directory is the same in both by its place there; each tree orders its records by its own
+  // names, so the files of a directory are compared as a set.
   void CompareTrees(const TreeReading& iso, const TreeReading& joliet) {
     if (iso.dirs.size() != joliet.dirs.size() || result_.iso.size() != result_.joliet.size() ||
         iso.table.size() != joliet.table.size()) {
       Problem("the ISO and the Joliet tree differ in size");
       return;
     }
-    // Both path tables list the same directories in the same order.
-    std::map<std::uint32_t, std::size_t> isoWalk, jolietWalk;
-    for (std::size_t i = 0; i < iso.dirs.size(); ++i) {
-      isoWalk[iso.dirs[i].extent] = i;
-      jolietWalk[joliet.dirs[i].extent] = i;
-    }
+    using Data = std::tuple<std::uint8_t, std::uint32_t, std::uint32_t>;
+    const auto data = [](const TreeReading& tree, std::uint32_t extent) {
+      std::vector<Data> out;
+      const auto found = tree.contents.find(extent);
+      if (found == tree.contents.end()) return out;
+      for (const CheckedEntry& e : found->second) {
+        out.emplace_back(e.flags, e.IsDirectory() ? 0 : e.extent, e.IsDirectory() ? 0 : e.size);
+      }
+      std::sort(out.begin(), out.end());
+      return out;
+    };
     for (std::size_t i = 0; i < iso.table.size(); ++i) {
-      if (iso.table[i].parent != joliet.table[i].parent ||
-          isoWalk[iso.table[i].extent] != jolietWalk[joliet.table[i].extent]) {
+      if (iso.table[i].parent != joliet.table[i].parent) {
         Problem(fmt::format("path table record {} names another directory in the Joliet table", i + 1));
       }
-    }
-    for (std::size_t i = 0; i < result_.iso.size(); ++i) {
-      const CheckedEntry& a = result_.iso[i];
-      const CheckedEntry& b = result_.joliet[i];
-      if (a.flags != b.flags || (!a.IsDirectory() && (a.extent != b.extent || a.size != b.size))) {
-        Problem("ISO /" + a.path + " and Joliet /" + b.path + " do not share their data");
+      if (data(iso, iso.table[i].extent) != data(joliet, joliet.table[i].extent)) {
+        Problem(fmt::format("the directory of path table record {} holds other files in the Joliet tree", i + 1));
       }
     }
   }

@@ -39,11 +39,12 @@ TEST_F(ImageCheckTest, CatchesWhatReadersLetPass) {
          sector(img, burner.JolietPathTableL)[10 + 6] = 2;
          sector(img, burner.JolietPathTableM)[10 + 7] = 2;
        }},
-      {"do not share their data", [&](auto& img) {
+      {"holds other files in the Joliet tree", [&](auto& img) {
          std::uint8_t* r = RecordIn(sector(img, jolietRoot), jolietA);
          PutLe32At(r + 2, 0);
          PutBe32At(r + 6, 0);
        }},
+      {"not in ascending order", [&](auto& img) { RecordIn(sector(img, isoRoot), "A.TXT;1")[33] = 'E'; }},
       {"outside the volume", [&](auto& img) {
          for (std::uint32_t dir : {isoRoot, jolietRoot}) {
            std::uint8_t* r = RecordIn(sector(img, dir), dir == isoRoot ? "A.TXT;1" : jolietA);

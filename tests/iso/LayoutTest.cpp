@@ -115,6 +115,26 @@ TEST_F(LayoutTest, DirectoryOrderIsLevelByLevelByShortName) {
   EXPECT_EQ(CheckImage(image).problems, std::vector<std::string>{});
 }
 
+// Each tree's records ascend by its own identifiers (the name, then the extension, each padded
+// with blanks; a byte-wise order would differ for every pair below), while the files' data keeps
+// the order they were added in.
+TEST_F(LayoutTest, RecordsAscendInEachTreeWhileDataKeepsItsOrder) {
+  const std::vector<std::string> added{"a-b.txt", "a.txt", "a b.txt", "X.B1", "X.B"};
+  for (const std::string& name : added) AddSource(Root(), name, 1);
+  ASSERT_TRUE(Save());
+  const ImageCheck check = CheckImage(image);
+  EXPECT_EQ(check.problems, std::vector<std::string>{});
+  std::vector<std::string> joliet, iso;
+  for (const CheckedEntry& e : check.joliet) joliet.push_back(e.path);
+  for (const CheckedEntry& e : check.iso) iso.push_back(e.path);
+  EXPECT_EQ(joliet, (std::vector<std::string>{"X.B", "X.B1", "a.txt", "a b.txt", "a-b.txt"}));
+  const auto at = [&](const std::string& name) { return std::find(iso.begin(), iso.end(), name) - iso.begin(); };
+  EXPECT_LT(at("X.B;1"), at("X.B1;1"));
+  for (std::size_t i = 1; i < added.size(); ++i) {
+    EXPECT_LT(Find(check.joliet, added[i - 1])->extent, Find(check.joliet, added[i])->extent) << added[i];
+  }
+}
+
 TEST_F(LayoutTest, EmptyFilesTakeNoSector) {
   AddSource(Root(), "a.txt", 1);
   AddSource(Root(), "empty.txt", 0);
