@@ -250,6 +250,7 @@ QWidget* TkivoArdelGL::BuildDriveRows(QWidget* parent) {
   top->addWidget(bDisc);
   connect(cbDrives, &QComboBox::activated, this, &TkivoArdelGL::cbDrivesChange);
   connect(cbSpeed, &SpeedBox::aboutToOpen, this, &TkivoArdelGL::cbSpeedDropDown);
+  connect(bCaps, &QPushButton::clicked, this, &TkivoArdelGL::bCapsClick);
 
   pTop2 = new QWidget(rows);
   pTop2->setObjectName("pTop2");

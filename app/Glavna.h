@@ -84,6 +84,8 @@ class TkivoArdelGL : public QWidget {
   void bLoadClick();
   void bEjectClick();
   void bReadyClick();
+  // The device capabilities window.
+  void bCapsClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
