@@ -251,6 +251,7 @@ QWidget* TkivoArdelGL::BuildDriveRows(QWidget* parent) {
   connect(cbDrives, &QComboBox::activated, this, &TkivoArdelGL::cbDrivesChange);
   connect(cbSpeed, &SpeedBox::aboutToOpen, this, &TkivoArdelGL::cbSpeedDropDown);
   connect(bCaps, &QPushButton::clicked, this, &TkivoArdelGL::bCapsClick);
+  connect(bDisc, &QPushButton::clicked, this, &TkivoArdelGL::bDiscClick);
 
   pTop2 = new QWidget(rows);
   pTop2->setObjectName("pTop2");

@@ -94,6 +94,21 @@ inline constexpr std::string_view kUnderrunCaption = "Zaštita";
 inline constexpr std::string_view kMaxWriteSpeed = "Maks. brzina snimanja : ";
 inline constexpr std::string_view kMaxReadSpeed = "Maks. brzina čitanja  : ";
 inline constexpr std::string_view kSpeedFormat = "0 KB/s";
+inline constexpr std::string_view kDiscTitle = "Kivo Ardel - Disk informacija";
+inline constexpr std::string_view kMediumLabel = "Medijum  :";
+inline constexpr std::string_view kDiscSizeLabel = "Veličina diska  :";
+inline constexpr std::string_view kUsedSpaceLabel = "Iskoriščeni prostor  :";
+inline constexpr std::string_view kFreeSpaceLabel = "Slobodan prostor  :";
+inline constexpr std::string_view kSessionHeader = " Broj                   Start                     Veličina";
+inline constexpr std::string_view kShowFilesCaption = "Pokaži datoteke";
+inline constexpr std::string_view kDiscUnreadable = "     Greška prilikom učitavanja prethodnog upisa (sesije)";
+inline constexpr std::string_view kStatusUnknown = "Disc Status unknown";
+inline constexpr std::string_view kStatusClosed = "Disc Closed/Finalized";
+inline constexpr std::string_view kStatusOpen = "Disc is Open";
+inline constexpr std::string_view kSessionsSuffix = ",  Sesije : ";
+inline constexpr std::string_view kNoDate = "nepoznat datum";
+inline constexpr std::string_view kFilesFew = "datoteke";
+inline constexpr std::string_view kFilesMany = "datoteka";
 
 // Status bar.
 inline constexpr std::string_view kProgressLabel = "CD/DVD Progres";
