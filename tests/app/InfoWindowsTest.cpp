@@ -2,6 +2,8 @@
 // and speeds the command line reports for the drive, the sessions and space the command line
 // reports for the disc, and a drive without a disc that answers slowly while the window paints.
 #include <QApplication>
+#include <QDir>
+#include <QImage>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
@@ -10,6 +12,7 @@
 #include <fmt/format.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -79,6 +82,33 @@ std::map<std::string, std::string> Fields(const std::string& output) {
 }
 
 std::uint32_t SectorsOf(const std::string& value) { return static_cast<std::uint32_t>(std::stoul(value)); }
+
+// Whether a window's picture matches the documentation's: the same size, and hardly a pixel
+// off (font rendering may move an edge). KIVO_UPDATE_PICTURES=1 writes the pictures instead.
+::testing::AssertionResult LooksAsDocumented(QWidget& window, const char* file) {
+  const QString path = QStringLiteral(KIVO_DOCS_DIR "/") + file;
+  const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  if (qEnvironmentVariableIsSet("KIVO_UPDATE_PICTURES")) shot.save(path);
+  const QImage golden = QImage(path).convertToFormat(QImage::Format_RGB32);
+  if (golden.size() != shot.size()) return ::testing::AssertionFailure() << file << ": size differs or no picture";
+  constexpr int kChannelSlack = 48;
+  constexpr double kPixelsOffAllowed = 0.002;
+  int off = 0;
+  for (int y = 0; y < shot.height(); ++y) {
+    for (int x = 0; x < shot.width(); ++x) {
+      const QRgb a = shot.pixel(x, y), b = golden.pixel(x, y);
+      if (std::abs(qRed(a) - qRed(b)) > kChannelSlack || std::abs(qGreen(a) - qGreen(b)) > kChannelSlack ||
+          std::abs(qBlue(a) - qBlue(b)) > kChannelSlack) {
+        ++off;
+      }
+    }
+  }
+  if (off > kPixelsOffAllowed * shot.width() * shot.height()) {
+    shot.save(QStringLiteral("%1/%2").arg(QDir::tempPath(), file));
+    return ::testing::AssertionFailure() << file << ": " << off << " pixels differ; the picture is in " << QDir::tempPath().toStdString();
+  }
+  return ::testing::AssertionSuccess();
+}
 
 class InfoWindowsTest : public WindowTest {
  protected:
@@ -261,6 +291,24 @@ TEST_F(InfoWindowsTest, NoDiscShowsTheErrorLineWhileTheWindowKeepsPainting) {
   EXPECT_GT(paintsBeforeWindow, 0);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(window->State(), WindowState::Idle);
+}
+
+TEST_F(InfoWindowsTest, WindowsLookAsDocumented) {
+  Insert("cd-r");
+  const fs::path src = fs::path(tmp.str()) / "src";
+  WriteTree(src / "one", {{"a.txt", Content("a", 3000)}});
+  WriteTree(src / "two", {{"b.bin", Content("b", 1500000)}, {"sub/c.txt", Content("c", 10)}});
+  // The dates the volumes carry are local: one zone and one moment for every run.
+  for (const char* folder : {"one", "two"}) {
+    ASSERT_EQ(RunCli({"burn", (src / folder).string()}, "TZ=UTC SOURCE_DATE_EPOCH=1700000000").status, 0);
+  }
+  OpenWindow();
+  EXPECT_TRUE(InspectModal<TForm2>(
+      [this] { Button("bCaps")->click(); },
+      [](TForm2& caps) { EXPECT_TRUE(LooksAsDocumented(caps, "caps-window.png")); }, "Button1"));
+  EXPECT_TRUE(InspectModal<TfrmSessions>(
+      [this] { Button("bDisc")->click(); },
+      [](TfrmSessions& disc) { EXPECT_TRUE(LooksAsDocumented(disc, "disc-window.png")); }, "bReady"));
 }
 
 TEST(SessionLine, FixedColumnsUnderTheHeader) {
