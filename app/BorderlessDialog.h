@@ -20,8 +20,6 @@ class BorderlessDialog : public QDialog {
  protected:
   // Where the dialog's controls go, below the caption bar.
   QVBoxLayout* Body() const { return body_; }
-  QWidget* CaptionPanel() const { return caption_; }
-  QToolButton* CloseFormBtn() const { return close_; }
   // The "&Zatvori" button at the bottom right, the default one; a click closes the dialog.
   QPushButton* AddCloseButton(const char* name);
 
