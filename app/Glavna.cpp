@@ -226,6 +226,8 @@ QWidget* TkivoArdelGL::BuildDriveRows(QWidget* parent) {
   top->addWidget(bDisc);
   connect(cbDrives, &QComboBox::activated, this, &TkivoArdelGL::cbDrivesChange);
   connect(cbSpeed, &SpeedBox::aboutToOpen, this, &TkivoArdelGL::cbSpeedDropDown);
+  connect(bCaps, &QPushButton::clicked, this, &TkivoArdelGL::bCapsClick);
+  connect(bDisc, &QPushButton::clicked, this, &TkivoArdelGL::bDiscClick);
 
   pTop2 = new QWidget(rows);
   pTop2->setObjectName("pTop2");

@@ -86,6 +86,9 @@ class TkivoArdelGL : public QWidget {
   void bLoadClick();
   void bEjectClick();
   void bReadyClick();
+  // The device capabilities and disc information windows.
+  void bCapsClick();
+  void bDiscClick();
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -105,6 +105,45 @@ inline constexpr std::string_view kDriveHome = "Lična fascikla";
 // Log.
 inline constexpr std::string_view kClearLogCaption = "Očisti informacije o snimanju";
 
+// Information windows.
+inline constexpr std::string_view kCapsTitle = "Kivo Ardel - CD/DVD mogućnosti";
+inline constexpr std::string_view kCloseCaption = "&Zatvori";
+inline constexpr std::string_view kReadCdR = "Čita CDR";
+inline constexpr std::string_view kWriteCdR = "Piše CDR";
+inline constexpr std::string_view kReadCdRw = "Čita CDRW";
+inline constexpr std::string_view kWriteCdRw = "Piše CDRW";
+inline constexpr std::string_view kReadDvdR = "Čita DVD-R";
+inline constexpr std::string_view kWriteDvdR = "Piše DVD-R";
+inline constexpr std::string_view kReadDvdRw = "Čita DVD-RW";
+inline constexpr std::string_view kWriteDvdRw = "Piše DVD-RW";
+inline constexpr std::string_view kReadDvdRam = "Read DVD-RAM";
+inline constexpr std::string_view kWriteDvdRam = "Piše DVD-RAM";
+inline constexpr std::string_view kReadDvdPlusR = "Čita DVD+R";
+inline constexpr std::string_view kWriteDvdPlusR = "Piše DVD+R";
+inline constexpr std::string_view kReadDvdPlusRw = "Čita DVD+RW";
+inline constexpr std::string_view kWriteDvdPlusRw = "Piše DVD+RW";
+inline constexpr std::string_view kReadDvd = "Čita DVD";
+inline constexpr std::string_view kTestWriteCaption = "Test upis";
+inline constexpr std::string_view kUnderrunCaption = "Zaštita";
+inline constexpr std::string_view kMaxWriteSpeed = "Maks. brzina snimanja : ";
+inline constexpr std::string_view kMaxReadSpeed = "Maks. brzina čitanja  : ";
+inline constexpr std::string_view kSpeedFormat = "0 KB/s";
+inline constexpr std::string_view kDiscTitle = "Kivo Ardel - Disk informacija";
+inline constexpr std::string_view kMediumLabel = "Medijum  :";
+inline constexpr std::string_view kDiscSizeLabel = "Veličina diska  :";
+inline constexpr std::string_view kUsedSpaceLabel = "Iskoriščeni prostor  :";
+inline constexpr std::string_view kFreeSpaceLabel = "Slobodan prostor  :";
+inline constexpr std::string_view kSessionHeader = " Broj                   Start                     Veličina";
+inline constexpr std::string_view kShowFilesCaption = "Pokaži datoteke";
+inline constexpr std::string_view kDiscUnreadable = "     Greška prilikom učitavanja prethodnog upisa (sesije)";
+inline constexpr std::string_view kStatusUnknown = "Disc Status unknown";
+inline constexpr std::string_view kStatusClosed = "Disc Closed/Finalized";
+inline constexpr std::string_view kStatusOpen = "Disc is Open";
+inline constexpr std::string_view kSessionsSuffix = ",  Sesije : ";
+inline constexpr std::string_view kNoDate = "nepoznat datum";
+inline constexpr std::string_view kFilesFew = "datoteke";
+inline constexpr std::string_view kFilesMany = "datoteka";
+
 // Status bar.
 inline constexpr std::string_view kProgressLabel = "CD/DVD Progres";
 inline constexpr std::string_view kSizeLabel = "Veličina";

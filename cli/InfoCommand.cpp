@@ -3,12 +3,14 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/DriveChoice.h"
 #include "engine/drive/DiscInformation.h"
 #include "engine/drive/MediaKinds.h"
-#include "engine/iso/SessionTrack.h"
+#include "engine/iso/SessionSummaries.h"
+#include "engine/iso/TZelvoBurner.h"
 #include "engine/platform/NumberFormat.h"
 
 namespace kivo::cli {
@@ -24,23 +26,25 @@ std::string Space(std::uint32_t sectors) {
          platform::FormatFloat("#,##0.0 MB", sectors * double{kLogicalBlockSize} / kBytesPerMegabyte) + ")";
 }
 
-void ShowSessions(TSCSIDevice& device) {
-  const std::uint32_t sessions = device.SessionCount();
-  std::cout << "sessions: " << sessions << '\n';
-  for (std::uint32_t n = 1; n <= sessions; ++n) {
-    std::cout << "session " << n << ": ";
-    // A session's file system is in its first data track, whatever the track's number.
-    if (const auto data = FindSessionData(device, n)) {
-      const std::uint32_t size = data->end > data->start ? data->end - data->start : 0;
-      std::cout << "start " << data->start << ", size " << size << " sectors\n";
-    } else {
+void ShowSessions(TZelvoBurner& burner) {
+  const std::vector<SessionSummary> sessions = ReadSessionSummaries(burner);
+  std::cout << "sessions: " << sessions.size() << '\n';
+  for (const SessionSummary& session : sessions) {
+    std::cout << "session " << session.number << ": ";
+    if (!session.found) {
       std::cout << "no data track found\n";
+      continue;
     }
+    std::cout << "start " << session.start << ", size " << session.size << " sectors";
+    if (!session.created.empty()) std::cout << ", created " << session.created;
+    if (session.files >= 0) std::cout << ", " << session.files << (session.files == 1 ? " file" : " files");
+    std::cout << '\n';
   }
 }
 
 int ShowDiscInfo(const std::string& choice) {
-  const auto device = OpenDriveComponent();
+  // A burner, not a bare drive: the sessions' files are counted by importing them.
+  const auto device = OpenDriveComponent<TZelvoBurner>();
   if (!device || !SelectNamedDrive(*device, choice)) return 1;
   // A freshly loaded disc first answers with a unit attention; the second asking is the real one.
   if (!device->TestUnitReady(kReadyTimeoutMs) && !device->TestUnitReady(kReadyTimeoutMs)) {

@@ -26,6 +26,10 @@ constexpr unsigned kLargestTrackNumber = 0xFF;
 
 constexpr std::uint8_t kTocAtip = 4;
 constexpr std::uint8_t kAtipLength = 26;
+constexpr int kAtipLastLeadOut = 12;  // minute, second, frame
+// An ATIP time counts from two seconds before sector 0: the lead-out of an 80-minute disc at
+// 79:59:74 starts at sector 359849, and that is the disc's capacity.
+constexpr std::uint32_t kMsfOffset = 150;
 
 constexpr std::uint8_t kCapacityLength = 8;
 constexpr std::uint8_t kFormatCapacitiesLength = 248;
@@ -84,6 +88,13 @@ bool TSCSIDevice::ReadToc(std::uint8_t Format, std::span<std::uint8_t> Buffer, b
 }
 
 bool TSCSIDevice::ReadAtip() { return ReadToc(kTocAtip, AtipBuffer, true, 0, kAtipLength, 0); }
+
+std::optional<std::uint32_t> TSCSIDevice::AtipCapacity() {
+  if (!ReadAtip()) return std::nullopt;
+  const std::uint32_t leadOut =
+      MsfToLba(0, AtipBuffer[kAtipLastLeadOut], AtipBuffer[kAtipLastLeadOut + 1], AtipBuffer[kAtipLastLeadOut + 2]);
+  return leadOut > kMsfOffset ? leadOut - kMsfOffset : 0;
+}
 
 bool TSCSIDevice::ReadCapacity(std::uint32_t& LastAddress, std::uint32_t& BlockLength) {
   std::vector<std::uint8_t> reply(kCapacityLength, 0);

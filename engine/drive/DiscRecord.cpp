@@ -19,7 +19,6 @@ constexpr std::uint8_t kTocFormatTracks = 0;
 constexpr std::uint8_t kTocFormatSessions = 1;
 constexpr std::uint8_t kTocLength = 114;
 constexpr std::uint8_t kSessionInfoLength = 4;
-constexpr int kAtipLastLeadOut = 12;  // minute, second, frame
 constexpr unsigned kInvisibleTrack = 0xFF;
 constexpr unsigned kFirstTrack = 1;
 
@@ -40,9 +39,8 @@ void TSCSIDevice::GetDiscInfo(TDisc& Disc) {
       record.FirstSession = reply[2];
       record.LastSession = reply[3];
     }
-    record.Capacity = ReadAtip() ? MsfToLba(0, AtipBuffer[kAtipLastLeadOut], AtipBuffer[kAtipLastLeadOut + 1],
-                                            AtipBuffer[kAtipLastLeadOut + 2])
-                                 : 0;
+    // The same figure as the space summary's: the sector where the lead-out starts.
+    record.Capacity = AtipCapacity().value_or(0);
     record.MediaName = MediaNames[media::kCdRom];
   }
 

@@ -18,10 +18,6 @@ constexpr std::uint32_t kImplausibleLastAddress = 0x7F000000;
 constexpr std::uint32_t kUnknownFormatCount = 0xFFFD0001;
 // Below this an ATIP lead-out is not a disc's capacity (an 80-minute disc has 360000).
 constexpr std::uint32_t kSmallestAtipCapacity = 20000;
-constexpr int kAtipLastLeadOut = 12;  // minute, second, frame
-// An ATIP time counts from two seconds before sector 0: the lead-out of an 80-minute disc at
-// 79:59:74 starts at sector 359849, and that is the disc's capacity.
-constexpr std::uint32_t kMsfOffset = 150;
 constexpr int kClosedDisc = 2;
 
 std::uint32_t Field(const std::array<std::uint8_t, kTrackInfoSize>& trackInfo, int word) {
@@ -130,10 +126,8 @@ std::uint32_t TSCSIDevice::DiscCapacity() {
     return true;
   };
   std::uint32_t capacity = 0;
-  if (ReadAtip()) {
-    capacity = Remaining(MsfToLba(0, AtipBuffer[kAtipLastLeadOut], AtipBuffer[kAtipLastLeadOut + 1],
-                                  AtipBuffer[kAtipLastLeadOut + 2]),
-                         kMsfOffset);
+  if (const auto atip = AtipCapacity()) {
+    capacity = *atip;
     std::uint32_t lastAddress = 0;
     if (capacity < kSmallestAtipCapacity && ReadCapacity(lastAddress, blockLength) && lastAddress + 1 > capacity) {
       capacity = lastAddress + 1;

@@ -247,6 +247,9 @@ class TSCSIDevice {
   // Whether the last command left "logical unit not ready" in LastSense.
   bool NotReady() const;
   bool ReadAtip();
+  // The disc's capacity in sectors from its ATIP: where the last possible lead-out starts.
+  // Nothing when the ATIP cannot be read (any medium but CD-R and CD-RW).
+  std::optional<std::uint32_t> AtipCapacity();
   // Sets the write parameters page as for a new session and reads the disc information again:
   // the readings the space summaries start from. Returns the media kind it stored.
   std::uint16_t PrepareSpaceReading();

@@ -107,6 +107,10 @@ TEST_F(DiscSpace, SessionStartAndSpaceByMedium) {
       EXPECT_EQ(device.FreeSectors(), c.free);
       EXPECT_EQ(device.DiscCapacity(), c.total);
       EXPECT_EQ(device.FinalizeDisc, finalizeDisc);
+      // The disc record names the same capacity as the summary: both sit in one window.
+      TDisc disc;
+      device.GetDiscInfo(disc);
+      EXPECT_EQ(disc.Capacity, c.total);
     }
   }
 }
