@@ -106,7 +106,7 @@ QWidget* TfrmSessions::BuildHeader() {
   auto* header = new QLabel(Q(text::kSessionHeader), Panel2);
   header->setObjectName("Panel2Caption");
   // Opening a session's files is the disc browser's; the button waits for it.
-  AdvGlowButton1 = new QPushButton(Q(text::kShowFilesCaption), Panel2);
+  AdvGlowButton1 = new QPushButton(Q(text::kShowDiscFilesCaption), Panel2);
   AdvGlowButton1->setObjectName("AdvGlowButton1");
   AdvGlowButton1->setEnabled(false);
   row->addWidget(header, 1);
