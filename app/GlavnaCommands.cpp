@@ -56,8 +56,8 @@ QString TkivoArdelGL::ImageNameToSave() {
 // An image saved where the compilation takes its files from would be read into itself while it
 // is written, or would replace one of its own sources.
 bool TkivoArdelGL::ImageStaysOutOfCompilation(const QString& image) {
-  const QString imagePath = RealFolderOf(image) + "/" + QFileInfo(image).fileName();
   const QString imageFolder = RealFolderOf(image);
+  const QString imagePath = imageFolder + "/" + QFileInfo(image).fileName();
   for (const CompilationRow& row : clBox->Rows()) {
     const QFileInfo source(row.path);
     if (!source.isDir()) {
