@@ -168,15 +168,12 @@ void Synchronize(const std::function<void()>& fn) {
 
   SyncQueue& queue = Queue();
   PendingCall call{&fn, nullptr, false};
-  std::function<void()> wakeup;
-  {
-    std::lock_guard lock(queue.mutex);
-    queue.pending.push_back(&call);
-    wakeup = queue.wakeup;
-  }
-  if (wakeup) wakeup();
-
   std::unique_lock lock(queue.mutex);
+  queue.pending.push_back(&call);
+  // The wake-up is sent under the lock: whatever it hands to the main thread (an event the GUI
+  // frees after the call ran) is then ordered before the main thread's CheckSynchronize, also
+  // for a reader that cannot see the GUI's own locks.
+  if (queue.wakeup) queue.wakeup();
   queue.finished.wait(lock, [&call] { return call.done; });
   // A failure on the main thread belongs to the caller that asked for the call.
   if (call.failure) std::rethrow_exception(call.failure);

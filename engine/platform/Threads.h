@@ -66,7 +66,8 @@ bool CheckSynchronize();
 void SetMainThread();
 bool IsMainThread();
 // A GUI installs a dispatcher that posts a wake-up to its event loop, which then calls
-// CheckSynchronize. Pass an empty function to remove it.
+// CheckSynchronize. It runs under the queue's lock, so it must only post, never wait for the
+// main thread. Pass an empty function to remove it.
 void SetSynchronizeWakeup(std::function<void()> wakeup);
 
 }  // namespace kivo::platform
