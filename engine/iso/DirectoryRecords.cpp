@@ -175,7 +175,7 @@ void WriteDirectoryRecords(TStreamEx& out, const TDEntry& dir, const DirectoryWr
       sector.fill(0);
       ++sectorsDone;
     }
-    PutDirectoryRecord(std::span(sector).subspan(at), fields, identifier, s.timeZoneOffset);
+    PutDirectoryRecord(std::span(sector).subspan(at), fields, identifier, fields.hasDate ? s.zones->At(fields.date) : 0);
   };
 
   RecordFields dot;

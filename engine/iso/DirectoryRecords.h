@@ -11,6 +11,7 @@
 #include "engine/iso/DateTime.h"
 #include "engine/iso/Entries.h"
 #include "engine/iso/Streams.h"
+#include "engine/iso/ZoneOffsets.h"
 
 namespace kivo {
 
@@ -72,7 +73,7 @@ struct DirectoryWriteSettings {
   std::uint32_t areaStart = 0;          // first sector of this tree's directory records
   std::uint32_t firstFileLocation = 0;
   TDateTime now = 0;                    // the date of "." and ".."
-  std::int16_t timeZoneOffset = 0;
+  ZoneOffsets* zones = nullptr;         // the offset each record's date carries
 };
 
 // Appends the directory's records to out, sector by sector, each sector's tail zero.

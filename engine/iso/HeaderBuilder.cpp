@@ -69,8 +69,10 @@ bool TZelvoBurner::BuildHeader(TDEntry* ImportDir) {
     WritePathTable(HeaderStream, order, DirectoryTree::Joliet, JolietDirectoryArea, ByteOrder::Big);
   }
 
+  // The standard offset stands in only for a date the C library cannot place.
+  ZoneOffsets zones(static_cast<std::int8_t>(TimeZoneOffset));
   const auto writeTree = [&](DirectoryTree tree, std::uint32_t area) {
-    const DirectoryWriteSettings settings{tree, area, FirstFileLocation, now, TimeZoneOffset};
+    const DirectoryWriteSettings settings{tree, area, FirstFileLocation, now, &zones};
     const auto addition = RootAddition(tree, now);
     for (const TDEntry* d : DirList()) {
       WriteDirectoryRecords(HeaderStream, *d, settings, d == &root && addition ? &*addition : nullptr);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/iso/ZoneOffsets.h"
 #include "engine/platform/Text.h"
 
 namespace kivo {
@@ -52,7 +53,7 @@ void WriteDateText(std::span<std::uint8_t, 17> field, TDateTime local) {
     text.resize(16);
   }
   std::copy_n(text.begin(), 16, field.begin());
-  field[16] = 0;
+  field[16] = static_cast<std::uint8_t>(ZoneOffsetAt(local).value_or(0));
 }
 
 void PutLe16(std::span<std::uint8_t> out, std::size_t at, std::uint16_t value) {

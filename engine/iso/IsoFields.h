@@ -33,8 +33,9 @@ void WriteUcs2BeField(std::span<std::uint8_t> field, std::string_view text);
 void WriteRecordingDate(std::span<std::uint8_t, 7> field, TDateTime local, std::int16_t timeZoneOffset);
 
 // The 17-byte date of a volume descriptor: year, month, day, hour, minute and second, then the
-// milliseconds with at least two digits, the text cut to 16 characters; the 17th byte (offset
-// from GMT) is 0. A value that names no date is written as the "not specified" form of zeros.
+// milliseconds with at least two digits, the text cut to 16 characters; the 17th byte is the
+// offset from GMT in force at that date. A value that names no date is written as the "not
+// specified" form of zeros.
 void WriteDateText(std::span<std::uint8_t, 17> field, TDateTime local);
 
 // Numbers at a byte offset of a structure: little-endian, big-endian, or both (the

@@ -88,7 +88,7 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   TMemoryStreamEx HeaderStream;
   std::int64_t CompilationBytes = 0;  // data added, each file rounded up to whole sectors
   bool LayoutValid = false;
-  std::int16_t TimeZoneOffset = 0;  // local offset from UTC in 15-minute units (standard time)
+  std::int16_t TimeZoneOffset = 0;  // standard-time offset from UTC in 15-minute units, for dates that have none of their own
 
   std::int32_t MaxFiles() const { return tree_.MaxFiles(); }
   std::int32_t MaxDirectories() const { return tree_.MaxDirectories(); }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace kivo::platform {
 
@@ -21,6 +22,11 @@ std::int64_t MonotonicMs();
 
 CivilTime UnixToLocal(std::int64_t unixSeconds);
 std::int64_t LocalToUnix(const CivilTime& local);
+
+// Minutes east of UTC in force at a local date and time, summer time included; empty when the
+// C library cannot place the date. A local time that a change of clocks skips or repeats takes
+// one of the offsets around the change.
+std::optional<int> UtcOffsetMinutesAt(const CivilTime& local);
 
 // Minutes to add to local standard time to get UTC (negative east of Greenwich), without
 // daylight saving: what the Windows bias means.

@@ -8,6 +8,8 @@
 #include <fmt/format.h>
 
 #include <array>
+#include <ctime>
+#include <tuple>
 #include <filesystem>
 
 #include "engine/drive/MediaKinds.h"
@@ -16,6 +18,7 @@
 #include "engine/iso/IsoFields.h"
 #include "engine/platform/Text.h"
 #include "tests/iso/ImageFixture.h"
+#include "tests/platform/ScopedEnv.h"
 
 namespace kivo::testing {
 namespace {
@@ -154,18 +157,53 @@ TEST_F(LayoutTest, EmptyFilesTakeNoSector) {
   EXPECT_EQ(burner.VolumeSpaceSize, 154);
 }
 
-TEST_F(LayoutTest, DatesAndTimeZoneBytes) {
-  ASSERT_EQ(::setenv("SOURCE_DATE_EPOCH", "1700000000", 1), 0);
-  AddSource(Root(), "a.txt", 1);
-  for (const std::int16_t offset : {4, -20}) {  // a bias of -60 minutes, and of +300
-    burner.TimeZoneOffset = offset;
+// The moment a record's date names: its fields read as UTC, less the offset it carries.
+std::int64_t MomentOf(const std::uint8_t* date) {
+  std::tm tm{};
+  tm.tm_year = date[0];
+  tm.tm_mon = date[1] - 1;
+  tm.tm_mday = date[2];
+  tm.tm_hour = date[3];
+  tm.tm_min = date[4];
+  tm.tm_sec = date[5];
+  return static_cast<std::int64_t>(::timegm(&tm)) - static_cast<std::int8_t>(date[6]) * 900;
+}
+
+// Every date carries the offset in force at it, summer time included, so that a reader in any
+// zone turns it back into the moment the file was written: the records of files from winter and
+// from summer, "." (the moment of the build), and the primary descriptor's dates.
+TEST_F(LayoutTest, DatesCarryTheOffsetInForceAtThem) {
+  constexpr std::int64_t kWinter = 1705320000, kSummer = 1721044800;  // 15 January, 15 July 2024, 12:00 UTC
+  struct Case {
+    const char* tz;
+    std::int8_t winter, summer;
+  };
+  for (const Case& c : {Case{"CET-1CEST,M3.5.0,M10.5.0/3", 4, 8}, Case{"EST5EDT,M3.2.0,M11.1.0", -20, -16},
+                        Case{"AEST-10AEDT,M10.1.0,M4.1.0/3", 44, 40}, Case{"IST-5:30", 22, 22}}) {
+    SCOPED_TRACE(c.tz);
+    platform::testing::ScopedEnv zone("TZ", c.tz);
+    platform::testing::ScopedEnv build("SOURCE_DATE_EPOCH", std::to_string(kSummer).c_str());
+    burner.ResetCompilation(100, 10);
+    AddSource(Root(), "winter.txt", 1)->DateTime = *UnixToDateTime(kWinter);
+    AddSource(Root(), "summer.txt", 1)->DateTime = *UnixToDateTime(kSummer);
     ASSERT_TRUE(Save());
     const std::uint8_t* dir = SectorAt(burner.IsoDirectoryArea);
-    ASSERT_NE(RecordIn(dir, "A.TXT;1"), nullptr);
-    EXPECT_EQ(RecordIn(dir, std::string(1, '\0'))[24], static_cast<std::uint8_t>(offset));
-    EXPECT_EQ(RecordIn(dir, "A.TXT;1")[24], static_cast<std::uint8_t>(offset));
+    for (const auto& [identifier, moment, offset] : std::vector<std::tuple<std::string, std::int64_t, std::int8_t>>{
+             {"WINTER.TXT;1", kWinter, c.winter}, {"SUMMER.TXT;1", kSummer, c.summer}, {std::string(1, '\0'), kSummer, c.summer}}) {
+      const std::uint8_t* record = RecordIn(dir, identifier);
+      ASSERT_NE(record, nullptr) << identifier;
+      EXPECT_EQ(static_cast<std::int8_t>(record[24]), offset) << identifier;
+      EXPECT_EQ(MomentOf(record + 18), moment) << identifier;
+    }
+    for (const std::size_t at : {813u, 830u}) EXPECT_EQ(static_cast<std::int8_t>(SectorAt(16)[at + 16]), c.summer);
   }
-  ::unsetenv("SOURCE_DATE_EPOCH");
+}
+
+TEST_F(LayoutTest, DescriptorDateTexts) {
+  platform::testing::ScopedEnv zone("TZ", "UTC0");
+  platform::testing::ScopedEnv build("SOURCE_DATE_EPOCH", "1700000000");
+  AddSource(Root(), "a.txt", 1);
+  ASSERT_TRUE(Save());
 
   // The primary descriptor carries the moment of the build; the Joliet one the burner's dates,
   // which are still 0: 30 December 1899.

@@ -31,13 +31,17 @@ TEST(LocalTime, ConvertsBothWaysAndKeepsTheStandardBias) {
     std::int64_t unix;
     CivilTime local;
     int bias;
+    int offset;  // in force at that date
   };
   const Case cases[] = {
-      // Winter and summer in a zone east of Greenwich: the bias ignores summer time.
-      {"CET-1CEST,M3.5.0,M10.5.0/3", 1704067200, {2024, 1, 1, 1, 0, 0, 0}, -60},
-      {"CET-1CEST,M3.5.0,M10.5.0/3", 1719835200, {2024, 7, 1, 14, 0, 0, 0}, -60},
-      {"EST5EDT,M3.2.0,M11.1.0", 1704067200, {2023, 12, 31, 19, 0, 0, 0}, 300},
-      {"UTC0", 0, {1970, 1, 1, 0, 0, 0, 0}, 0},
+      // Winter and summer in a zone east of Greenwich: the bias ignores summer time, the offset
+      // at the date does not.
+      {"CET-1CEST,M3.5.0,M10.5.0/3", 1704067200, {2024, 1, 1, 1, 0, 0, 0}, -60, 60},
+      {"CET-1CEST,M3.5.0,M10.5.0/3", 1719835200, {2024, 7, 1, 14, 0, 0, 0}, -60, 120},
+      {"EST5EDT,M3.2.0,M11.1.0", 1704067200, {2023, 12, 31, 19, 0, 0, 0}, 300, -300},
+      {"EST5EDT,M3.2.0,M11.1.0", 1719835200, {2024, 7, 1, 8, 0, 0, 0}, 300, -240},
+      {"<+0545>-5:45", 1719835200, {2024, 7, 1, 17, 45, 0, 0}, -345, 345},
+      {"UTC0", 0, {1970, 1, 1, 0, 0, 0, 0}, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.tz);
@@ -48,6 +52,15 @@ TEST(LocalTime, ConvertsBothWaysAndKeepsTheStandardBias) {
                        c.local.second));
     EXPECT_EQ(LocalToUnix(c.local), c.unix);
     EXPECT_EQ(TimeZoneBiasMinutes(), c.bias);
+    EXPECT_EQ(UtcOffsetMinutesAt(c.local), c.offset);
+  }
+
+  // A time the change of clocks skips (spring) or repeats (autumn) takes one of the two offsets.
+  ScopedEnv env("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+  for (const CivilTime& changing : {CivilTime{2024, 3, 31, 2, 30, 0, 0}, CivilTime{2024, 10, 27, 2, 30, 0, 0}}) {
+    const auto offset = UtcOffsetMinutesAt(changing);
+    ASSERT_TRUE(offset);
+    EXPECT_TRUE(*offset == 60 || *offset == 120) << *offset;
   }
 }
 
