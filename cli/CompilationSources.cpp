@@ -32,6 +32,8 @@ void AddCompilationOptions(CLI::App& command, CompilationOptions& options) {
                   "How much of each source's path to recreate: none, full, or the last folder only")
       ->check(CLI::IsMember({"none", "full", "last"}));
   command.add_flag("--replace", options.replace, "A later file of the same name replaces an earlier one");
+  command.add_flag("--large-files", options.largeFiles,
+                   "Record files of 4 GiB or more in several extents (ISO 9660 level 3; old readers see parts)");
   command.add_option("SOURCE", options.sources, "Files, and directories whose contents are added")->required();
 }
 
@@ -55,6 +57,7 @@ std::string FillCompilation(TZelvoBurner& burner, const CompilationOptions& opti
   burner.IdVolume = options.volume;
   burner.JolietFileSystem = !options.noJoliet;
   burner.ReplaceFile = options.replace;
+  burner.LargeFiles = options.largeFiles;
   if (!options.bootImage.empty()) {
     // The layout would quietly drop a boot image it cannot find; asked for one, the user
     // should hear about it.

@@ -25,10 +25,12 @@ struct CompilationOptions {
   std::string bootImage;
   std::string keepPath = "none";
   bool replace = false;
+  bool largeFiles = false;
   std::vector<std::string> sources;
 };
 
-// Registers --volume, --no-joliet, --boot, --keep-path, --replace and SOURCE... on a command.
+// Registers --volume, --no-joliet, --boot, --keep-path, --replace, --large-files and SOURCE...
+// on a command.
 void AddCompilationOptions(CLI::App& command, CompilationOptions& options);
 
 // A fresh compilation of the sources with the options applied and empty directories pruned.

@@ -52,7 +52,7 @@ std::int32_t TZelvoBurner::AddFileEntry(TDEntry* Dir, const platform::DirEntry& 
     Report(isotext::kBrokenLink, shown);
     return 0;
   }
-  if (SearchRec.size > kMaxFileSize) {
+  if (SearchRec.size > kMaxFileSize && !LargeFiles && !FullPath.empty()) {
     Report(isotext::kFileTooLarge, shown);
     return 0;
   }

@@ -25,13 +25,18 @@ std::int64_t DirectoryBytes(const TDEntry& dir, DirectoryTree tree) {
   return tree == DirectoryTree::Iso ? dir.IsoDirSize : dir.JolietDirSize;
 }
 
-RecordFields EntryFields(const TFEntry& e, const DirectoryWriteSettings& s) {
+// The record of an entry, or of one extent of a file (part counts from 0).
+RecordFields EntryFields(const TFEntry& e, const DirectoryWriteSettings& s, std::uint32_t part) {
   const bool iso = s.tree == DirectoryTree::Iso;
-  const auto address = static_cast<std::uint32_t>(iso ? e.IsoAddress : e.JolietAddress);
+  const std::int64_t size = iso ? e.Size : e.JolietSize;
+  const bool last = e.IsDirectory() || part + 1 >= ExtentCount(size);
+  const std::int64_t skipped = std::int64_t{part} * kExtentBytes;
+  const auto address = static_cast<std::uint32_t>((iso ? e.IsoAddress : e.JolietAddress) + skipped / kSectorSize);
   RecordFields f;
   f.date = e.DateTime;
-  f.dataLength = Low32(iso ? e.Size : e.JolietSize);
+  f.dataLength = Low32(last ? size - skipped : kExtentBytes);
   f.flags = (e.Attr & 0x02) != 0 ? kFlagHidden : 0;
+  if (!last) f.flags |= kFlagMoreExtents;
   if (e.IsDirectory()) {
     f.extent = s.areaStart + address;
     f.flags |= kFlagDirectory;
@@ -84,6 +89,7 @@ int ComparePadded(const std::u16string& a, const std::u16string& b) {
 struct OrderedRecord {
   const TFEntry* entry;  // null for the added record
   std::vector<std::uint8_t> identifier;
+  std::uint32_t part = 0;  // which extent of a file in several
 };
 
 std::vector<OrderedRecord> RecordsInOrder(const TDEntry& dir, DirectoryTree tree, const AddedRecord* added) {
@@ -91,8 +97,11 @@ std::vector<OrderedRecord> RecordsInOrder(const TDEntry& dir, DirectoryTree tree
   for (const TFEntry* e = dir.FirstEntry; e != nullptr; e = e->Next) {
     records.push_back({e, {}});
     EntryIdentifier(*e, tree, records.back().identifier);
+    const std::uint32_t parts = e->IsDirectory() ? 1 : ExtentCount(tree == DirectoryTree::Iso ? e->Size : e->JolietSize);
+    for (std::uint32_t part = 1; part < parts; ++part) records.push_back({e, records.back().identifier, part});
   }
   if (added != nullptr) records.push_back({nullptr, added->identifier});
+  // Stable: the extents of one file share their identifier and keep their order.
   std::stable_sort(records.begin(), records.end(), [tree](const OrderedRecord& a, const OrderedRecord& b) {
     return IdentifierBefore(a.identifier, b.identifier, tree);
   });
@@ -100,6 +109,10 @@ std::vector<OrderedRecord> RecordsInOrder(const TDEntry& dir, DirectoryTree tree
 }
 
 }  // namespace
+
+std::uint32_t ExtentCount(std::int64_t size) {
+  return size <= static_cast<std::int64_t>(kMaxFileSize) ? 1 : static_cast<std::uint32_t>((size + kExtentBytes - 1) / kExtentBytes);
+}
 
 bool IdentifierBefore(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b, DirectoryTree tree) {
   const IdentifierParts x = SplitIdentifier(a, tree);
@@ -190,7 +203,7 @@ void WriteDirectoryRecords(TStreamEx& out, const TDEntry& dir, const DirectoryWr
   put(dotDot, kDotDotIdentifier);
 
   for (const OrderedRecord& r : RecordsInOrder(dir, s.tree, added)) {
-    put(r.entry != nullptr ? EntryFields(*r.entry, s) : added->fields, r.identifier);
+    put(r.entry != nullptr ? EntryFields(*r.entry, s, r.part) : added->fields, r.identifier);
   }
   out.Write(sector.data(), static_cast<std::int32_t>(sector.size()));
 }

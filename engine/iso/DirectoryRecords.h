@@ -20,6 +20,18 @@ enum class DirectoryTree { Iso, Joliet };
 inline constexpr std::size_t kDotRecordLength = 34;  // "." and "..": a one-byte identifier
 inline constexpr std::uint8_t kFlagHidden = 0x01;
 inline constexpr std::uint8_t kFlagDirectory = 0x02;
+// Set on every record of a file but its last: the file goes on in the next record of the same
+// name, whose extent follows this one's.
+inline constexpr std::uint8_t kFlagMoreExtents = 0x80;
+// A file's data length is a 32-bit field of its directory record: a larger file needs several
+// records (the burner's LargeFiles).
+inline constexpr std::uint64_t kMaxFileSize = 0xFFFFFFFFull;
+// What each record of a file in several extents holds, but the last: whole sectors, as much as
+// a 32-bit length allows.
+inline constexpr std::int64_t kExtentBytes = 0xFFFFF800;
+
+// Records a file of size bytes takes: one, or one per kExtentBytes begun.
+std::uint32_t ExtentCount(std::int64_t size);
 
 // Identifier of an entry in a tree: the short name's bytes (ISO 9660) or the long name in
 // UTF-16 with the high byte first (Joliet); a file's carries ";1" besides.

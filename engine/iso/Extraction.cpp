@@ -36,7 +36,7 @@ std::int32_t TZelvoBurner::ExtractFile(TFEntry* Entry, const std::string& DestFi
   if (Entry == nullptr) return 0;
   DebugMessage(fmt::sprintf(isotext::kExtractingFile, Entry->LongName, DestFileName), 1);
   auto sector = static_cast<std::uint32_t>(Entry->IsoAddress);
-  auto remaining = static_cast<std::uint32_t>(Entry->Size);  // a record holds 32 bits of size
+  std::int64_t remaining = Entry->Size;  // a file of several extents runs past 4 GiB
 
   // The copy is made under a name of its own and takes DestFileName's place only when whole:
   // an error or an interruption leaves no shorter file that would look like a complete one,
@@ -54,8 +54,8 @@ std::int32_t TZelvoBurner::ExtractFile(TFEntry* Entry, const std::string& DestFi
   };
 
   std::vector<std::uint8_t> buffer(kReadBufferSize, 0);
-  while (remaining != 0) {
-    const std::uint32_t chunk = std::min(remaining, kBytesPerRead);
+  while (remaining > 0) {
+    const auto chunk = static_cast<std::uint32_t>(std::min<std::int64_t>(remaining, kBytesPerRead));
     const std::uint32_t count = (chunk + kSectorBytes - 1) / kSectorBytes;
     if (!ReadSectors(sector, static_cast<std::uint16_t>(count), {buffer.data(), count * kSectorBytes})) {
       return fail(fmt::sprintf(isotext::kExtractReadFailed, Entry->LongName,

@@ -113,6 +113,7 @@ ImportedRecord DecodeRecord(std::span<const std::uint8_t> record, DirectoryTree 
   out.extent = le32(r + kExtent);
   out.dataLength = le32(r + kDataLength);
   out.directory = (r[kFlags] & kFlagDirectory) != 0;
+  out.moreExtents = !out.directory && (r[kFlags] & kFlagMoreExtents) != 0;
   platform::DirEntry& rec = out.searchRec;
   rec.name = ImportedName(record.subspan(kRecordHeaderLength, r[kIdentifierLength]), tree, out.directory);
   rec.alias = NameToAlias(rec.name);

@@ -18,7 +18,9 @@ struct ImportedRecord {
   std::uint32_t extent = 0;
   std::uint32_t dataLength = 0;
   bool directory = false;
-  platform::DirEntry searchRec;  // what AddFileEntry / AddDirectoryEntry receive
+  bool moreExtents = false;      // the file goes on in the next record of the same name
+  platform::DirEntry searchRec;  // what AddFileEntry / AddDirectoryEntry receive; the size is
+                                 // the whole file's once its extents are joined
 };
 
 // The name an identifier gives its entry. Joliet: UCS-2 big-endian; ISO 9660: the bytes as

@@ -32,8 +32,8 @@ bool IsXaField(const std::uint8_t* p) {
   return p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 0 && p[5] == 0x55 && p[6] == 'X' && p[7] == 'A';
 }
 
-std::uint64_t SectorsOf(std::uint32_t length) {
-  return (std::uint64_t{length} + kImportSectorSize - 1) / kImportSectorSize;
+std::uint64_t SectorsOf(std::uint64_t length) {
+  return (length + kImportSectorSize - 1) / kImportSectorSize;
 }
 
 std::string ChildPath(const TDEntry* parent, const std::string& name) {
@@ -56,7 +56,9 @@ void SessionTreeWalk::Run(std::uint32_t extent, std::uint32_t length, TDEntry* d
       continue;
     }
     // Import may push a frame; the unique_ptr keeps this one where it is.
-    if (const auto record = NextRecord(frame)) Import(*record, frame.dir);
+    if (auto record = NextRecord(frame)) {
+      if (const auto file = JoinExtents(std::move(*record), frame)) Import(*file, frame.dir);
+    }
   }
   while (!stack_.empty()) Leave();
 }
@@ -94,6 +96,7 @@ void SessionTreeWalk::Enter(std::uint32_t extent, std::uint32_t length, TDEntry*
 }
 
 void SessionTreeWalk::Leave() {
+  LeaveUnfinished(*stack_.back());
   bufferedSectors_ -= stack_.back()->blockSectors;
   stack_.pop_back();
 }
@@ -164,13 +167,48 @@ std::optional<ImportedRecord> SessionTreeWalk::NextRecord(Frame& frame) {
   return DecodeRecord({s + at, length}, tree_, times_);
 }
 
+std::optional<ImportedRecord> SessionTreeWalk::JoinExtents(ImportedRecord record, Frame& frame) {
+  if (frame.unfinished) {
+    ImportedRecord& file = *frame.unfinished;
+    // An empty extent adds nothing, wherever it points.
+    const bool follows = record.dataLength == 0 ||
+                         (file.searchRec.size % kImportSectorSize == 0 &&
+                          record.extent == file.extent + file.searchRec.size / kImportSectorSize);
+    if (!record.directory && record.searchRec.name == file.searchRec.name) {
+      frame.unfinishedApart = frame.unfinishedApart || !follows;
+      file.searchRec.size += record.dataLength;
+      if (record.moreExtents) return std::nullopt;
+      if (frame.unfinishedApart) {
+        LeaveUnfinished(frame);
+        return std::nullopt;
+      }
+      ImportedRecord whole = std::move(file);
+      frame.unfinished.reset();
+      return whole;
+    }
+    LeaveUnfinished(frame);  // it ended without its last record
+  }
+  if (record.moreExtents) {
+    frame.unfinished = std::move(record);
+    return std::nullopt;
+  }
+  return record;
+}
+
+void SessionTreeWalk::LeaveUnfinished(Frame& frame) {
+  if (!frame.unfinished) return;
+  Report(isotext::kImportExtentsBroken, ChildPath(frame.dir, frame.unfinished->searchRec.name));
+  frame.unfinished.reset();
+  frame.unfinishedApart = false;
+}
+
 void SessionTreeWalk::Import(const ImportedRecord& record, TDEntry* dir) {
   if (!record.directory) {
     // The next layout lists the boot image again if the compilation is still bootable.
     if (IsBootImageRecord(record, dir)) return;
     // A file whose data was never recorded would list, and extract, as whatever the disc holds
     // there (zeros, or another session's data).
-    const std::uint64_t sectors = SectorsOf(record.dataLength);
+    const std::uint64_t sectors = SectorsOf(record.searchRec.size);
     if (sectors != 0 && record.extent + sectors > source_.end) {
       Report(isotext::kImportFileBeyondSession, ChildPath(dir, record.searchRec.name));
       return;

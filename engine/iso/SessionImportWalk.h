@@ -36,6 +36,8 @@ class SessionTreeWalk {
     std::uint32_t loaded = 0, current = 0;       // sectors in the block, the one being walked
     std::size_t position = kImportSectorSize;    // beyond the last record start: read the next
     int dotsLeft = 0;                            // Joliet "." and ".." still to pass over
+    std::optional<ImportedRecord> unfinished;    // a file's extents so far, more to come
+    bool unfinishedApart = false;                // and one of them did not follow the one before
 
     const std::uint8_t* Sector() const { return block.data() + std::size_t{current} * kImportSectorSize; }
   };
@@ -51,6 +53,12 @@ class SessionTreeWalk {
   // The record at the frame's position, the position moved past it; nothing when there is
   // none to import there.
   std::optional<ImportedRecord> NextRecord(Frame& frame);
+  // The record as one file: a file in several extents comes back once its last record is met,
+  // joined into one entry of its whole size; nothing until then. The extents must follow one
+  // another on the disc, as the entry has one address; a file whose extents do not, or that
+  // ends without its last record, is named and left out whole.
+  std::optional<ImportedRecord> JoinExtents(ImportedRecord record, Frame& frame);
+  void LeaveUnfinished(Frame& frame);
   void Import(const ImportedRecord& record, TDEntry* dir);
   // The hidden record of the session's boot image in the root, which a bootable layout writes.
   bool IsBootImageRecord(const ImportedRecord& record, const TDEntry* dir) const;

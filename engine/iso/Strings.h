@@ -14,7 +14,7 @@ inline constexpr std::string_view kMaximumFiles = "MAXIMUM FILES CAN BE %d";
 // Message type 4: something could not be added.
 inline constexpr std::string_view kInvalidDestinationPath = "INVALID DESTINATION PATH";
 inline constexpr std::string_view kFileTooLarge =
-    "FILE OF 4 GB OR MORE NOT ADDED (A DISC RECORD HOLDS 32-BIT SIZES): %s";
+    "FILE OF 4 GB OR MORE NOT ADDED, LARGE FILES ARE OFF (--large-files RECORDS IT IN SEVERAL EXTENTS): %s";
 inline constexpr std::string_view kNameTooLong =
     "NAME TOO LONG FOR A 255-BYTE DIRECTORY RECORD, NOT ADDED: %s";
 inline constexpr std::string_view kInvalidName = "INVALID NAME, NOT ADDED: %s";
@@ -70,6 +70,8 @@ inline constexpr std::string_view kImportDirectoryTooLong =
 inline constexpr std::string_view kImportPathTooLong = "DIRECTORY PATH TOO LONG, NOT IMPORTED: %s";
 inline constexpr std::string_view kImportFileBeyondSession =
     "FILE DATA LIES BEYOND THE RECORDED END OF THE SESSION, NOT IMPORTED: %s";
+inline constexpr std::string_view kImportExtentsBroken =
+    "FILE IN SEVERAL EXTENTS THAT ARE INCOMPLETE OR APART, NOT IMPORTED: %s";
 
 // Extracting a file from the disc. Type 1: the start (the entry's name, the destination);
 // type 0: the failures, after which no destination file is left behind.

@@ -47,8 +47,6 @@ enum class FileComparison { Same, Differs, DiscUnreadable, LocalUnreadable };
 
 inline constexpr std::int32_t kDefaultCacheSize = 4194304;
 inline constexpr std::int32_t kMinimumCacheSize = 2097152;
-// A file's data length is a 32-bit field of its directory record.
-inline constexpr std::uint64_t kMaxFileSize = 0xFFFFFFFFull;
 
 class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
  public:
@@ -58,6 +56,9 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   // --- published properties (the drive's own are inherited from TSCSIDevice) ---
   bool ASPIInitialized() const { return TransportLoaded(); }
   bool ReplaceFile = false;  // a file added under a name its directory holds takes that entry over
+  // Sources of 4 GiB or more are taken in and written as several extents (ISO 9660 level 3),
+  // which older readers see as separate parts. Imported files are taken in either way.
+  bool LargeFiles = false;
   bool FinalizeTrack = true;
   std::string IdVolume, IdSystem, IdVolumeSet, IdPublisher, IdPreparer, IdApplication;
   std::string FileCopyright, FileAbstract, FileBibliographic;

@@ -348,6 +348,34 @@ TEST_F(ImportTest, FilesWhoseDataIsNotOnTheDiscAreLeftOut) {
   }
 }
 
+// A file in several records of one name (any writer's, of any size) is one entry of the whole
+// size when its extents follow one another; otherwise the whole file is named and left out, as
+// its first part alone would pass for it.
+TEST_F(ImportTest, FilesInSeveralExtentsJoinWhenTheyFollowOneAnother) {
+  HandDisc hand(60);
+  hand.Volume(DirectoryTree::Iso, 20, 2048);
+  std::size_t at = hand.Dots(20);
+  at = hand.Record(20, at, Bytes("A.BIN;1"), 30, 2048, kFlagMoreExtents);
+  at = hand.Record(20, at, Bytes("A.BIN;1"), 31, 4096, kFlagMoreExtents);
+  at = hand.Record(20, at, Bytes("A.BIN;1"), 0, 0, kFlagMoreExtents);  // empty: goes nowhere
+  at = hand.Record(20, at, Bytes("A.BIN;1"), 33, 100);
+  at = hand.Record(20, at, Bytes("GAP.BIN;1"), 34, 2048, kFlagMoreExtents);
+  at = hand.Record(20, at, Bytes("GAP.BIN;1"), 36, 10);
+  at = hand.Record(20, at, Bytes("PART.BIN;1"), 37, 1000, kFlagMoreExtents);  // not whole sectors
+  at = hand.Record(20, at, Bytes("PART.BIN;1"), 38, 10);
+  at = hand.Record(20, at, Bytes("CUT.BIN;1"), 39, 2048, kFlagMoreExtents);   // no last record
+  at = hand.Record(20, at, Bytes("NEXT.TXT;1"), 40, 5);
+  hand.Record(20, at, Bytes("END.BIN;1"), 41, 2048, kFlagMoreExtents);         // the directory ends
+  ASSERT_TRUE(Import(hand));
+  const auto entries = ReaderEntries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(std::make_pair(entries.at("A.BIN")->IsoAddress, entries.at("A.BIN")->Size), std::make_pair(30, std::int64_t{6244}));
+  EXPECT_EQ(entries.at("NEXT.TXT")->Size, 5);
+  for (const char* name : {"GAP.BIN", "PART.BIN", "CUT.BIN", "END.BIN"}) {
+    EXPECT_TRUE(Said(std::string("FILE IN SEVERAL EXTENTS THAT ARE INCOMPLETE OR APART, NOT IMPORTED: \\") + name)) << name;
+  }
+}
+
 TEST_F(ImportTest, DeepChainStopsAtThePathLimit) {
   // Every sector a directory of one 100-character subdirectory, down to the disc's end.
   HandDisc hand(100);

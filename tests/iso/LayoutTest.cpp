@@ -17,6 +17,7 @@
 #include "engine/iso/ElTorito.h"
 #include "engine/iso/IsoFields.h"
 #include "engine/platform/Text.h"
+#include "tests/iso/HandDisc.h"
 #include "tests/iso/ImageFixture.h"
 #include "tests/platform/ScopedEnv.h"
 
@@ -306,6 +307,52 @@ TEST_F(LayoutTest, DiscModeWithoutADriveStartsAtTheFirstSession) {
   EXPECT_EQ(burner.PrimaryDescriptorLocation, 16u);
   const Message noStart{" ERROR GETTING NEXT WRITABLE ADDRESS", 0};
   EXPECT_NE(std::find(messages.begin(), messages.end(), noStart), messages.end());
+}
+
+std::string Joliet(const std::string& text) {
+  const std::vector<std::uint8_t> units = Ucs2(text);
+  return {units.begin(), units.end()};
+}
+
+// A file past what one record's length can say takes several records of its name, adjacent in
+// both trees, each but the last flagged and holding kExtentBytes, their extents one after the
+// other. A source that large is taken only with LargeFiles; an imported one always.
+TEST_F(LayoutTest, FilesOf4GiBOrMoreTakeSeveralExtents) {
+  constexpr std::int64_t kSize = 2 * kExtentBytes + 1000;
+  constexpr std::uint32_t kExtentSectors = kExtentBytes / 2048;
+  EXPECT_EQ(burner.AddFileEntry(Root(), FileRec("big.bin", kSize), false, 0, "/src/big.bin"), 0);
+  EXPECT_NE(std::find_if(messages.begin(), messages.end(),
+                         [](const Message& m) { return m.text.find("--large-files") != std::string::npos; }),
+            messages.end());
+  burner.LargeFiles = true;
+  EXPECT_EQ(burner.AddFileEntry(Root(), FileRec("big.bin", kSize), false, 0, "/src/big.bin"), 1);
+  burner.LargeFiles = false;
+  ASSERT_EQ(burner.AddFileEntry(Root(), FileRec("old.bin", kSize), false, 5000, ""), 1);  // imported
+  AddSource(Root(), "a.txt", 1);
+  AddSource(Root(), "z.txt", 1);
+  burner.PrepareLayout(true, nullptr);
+  burner.BuildHeader(nullptr);
+  const std::uint32_t bigAt = burner.FirstFileLocation + static_cast<std::uint32_t>(burner.FindFileEntry(Root(), "big.bin")->IsoAddress);
+
+  const auto& header = burner.HeaderStream.Memory();
+  for (const auto& [area, big, old] : {std::make_tuple(burner.IsoDirectoryArea, std::string("BIG.BIN;1"), std::string("OLD.BIN;1")),
+                                       std::make_tuple(burner.JolietDirectoryArea, Joliet("big.bin;1"), Joliet("old.bin;1"))}) {
+    SCOPED_TRACE(area);
+    // (identifier, extent, length, flags) of the root's records after "." and "..".
+    std::vector<std::tuple<std::string, std::uint32_t, std::uint32_t, int>> records;
+    const std::uint8_t* root = header.data() + std::size_t{area} * 2048;
+    for (std::size_t at = 2 * kDotRecordLength; at < 2048 && root[at] != 0; at += root[at]) {
+      records.emplace_back(std::string(reinterpret_cast<const char*>(root + at + 33), root[at + 32]), Le32At(root + at + 2),
+                           Le32At(root + at + 10), root[at + 25]);
+    }
+    const std::uint32_t last = kSize - 2 * kExtentBytes;
+    const std::uint32_t full = kExtentBytes;
+    const std::vector<std::tuple<std::string, std::uint32_t, std::uint32_t, int>> want{
+        {big, bigAt, full, 0x80}, {big, bigAt + kExtentSectors, full, 0x80}, {big, bigAt + 2 * kExtentSectors, last, 0},
+        {old, 5000, full, 0x80}, {old, 5000 + kExtentSectors, full, 0x80}, {old, 5000 + 2 * kExtentSectors, last, 0}};
+    ASSERT_EQ(records.size(), 8u);
+    EXPECT_EQ(std::vector(records.begin() + 1, records.end() - 1), want);
+  }
 }
 
 TEST_F(LayoutTest, LeadingHeaderCopy) {
