@@ -13,6 +13,7 @@
 #include "engine/iso/IsoFields.h"
 #include "engine/iso/Strings.h"
 #include "engine/iso/TZelvoBurner.h"
+#include "engine/platform/ReadAhead.h"
 #include "engine/platform/ReplacementFile.h"
 #include "engine/platform/Threads.h"
 
@@ -94,6 +95,13 @@ class ImageOutput {
   std::string error_;
 };
 
+std::vector<platform::ReadAhead::Source> Announced(const std::vector<const TFEntry*>& sources) {
+  std::vector<platform::ReadAhead::Source> out;
+  out.reserve(sources.size());
+  for (const TFEntry* e : sources) out.push_back({&e->SourcePath, e->Size});
+  return out;
+}
+
 class QuickImageWriter {
  public:
   explicit QuickImageWriter(TZelvoBurner& burner) : burner_(burner) {}
@@ -102,13 +110,16 @@ class QuickImageWriter {
   std::string Write(const std::string& fileName) {
     if (!out_.Create(fileName)) return out_.error();
     out_.Append(burner_.HeaderStream.Memory());
-    if (burner_.Bootable) CopySource(burner_.BootImage, burner_.BootImageBytes);
+    if (burner_.Bootable) CopySource(burner_.BootImage, burner_.BootImageBytes, platform::File());
     for (std::uint32_t i = 0; i < burner_.PaddingSectors && out_.ok(); ++i) out_.Append(kZeroSector);
+    std::vector<const TFEntry*> sources;
     for (const TFEntry* e : burner_.FileList()) {
-      if (!out_.ok() || !error_.empty()) break;
-      if (!e->CarriesData()) continue;
-      CheckPosition(*e);
-      CopySource(e->SourcePath, e->Size);
+      if (e->CarriesData()) sources.push_back(e);
+    }
+    platform::ReadAhead readAhead(Announced(sources));
+    for (std::size_t i = 0; i < sources.size() && out_.ok() && error_.empty(); ++i) {
+      CheckPosition(*sources[i]);
+      CopySource(sources[i]->SourcePath, sources[i]->Size, readAhead.Take(i));
     }
     // A source that failed leaves an image that must not take the old file's place.
     if (!error_.empty()) return error_;
@@ -126,10 +137,10 @@ class QuickImageWriter {
   }
 
   // Exactly the sectors of size bytes: a source that has shrunk since the layout is padded with
-  // zeros, one that has grown gives only its first size bytes; the log says which.
-  void CopySource(const std::string& path, std::int64_t size) {
-    platform::File source;
-    if (!source.Open(path, platform::File::Mode::Read)) {
+  // zeros, one that has grown gives only its first size bytes; the log says which. The source
+  // comes open from the read-ahead, or is opened here.
+  void CopySource(const std::string& path, std::int64_t size, platform::File source) {
+    if (!source.IsOpen() && !source.Open(path, platform::File::Mode::Read)) {
       error_ = fmt::sprintf(isotext::kCannotOpenSourceFile, source.LastError());
       return;
     }

@@ -195,6 +195,10 @@ bool File::PunchHole(std::int64_t position, std::int64_t count) {
   return rc == 0 || Fail(errno);
 }
 
+void File::AnnounceRead(std::int64_t bytes) {
+  (void)::posix_fadvise(fd_, 0, static_cast<off_t>(bytes), POSIX_FADV_WILLNEED);
+}
+
 bool File::Flush() { return ::fsync(fd_) == 0 || Fail(errno); }
 
 }  // namespace kivo::platform

@@ -147,6 +147,9 @@ class File {
   // a sparse file); the size stays. False when the file system cannot, or on failure.
   bool PunchHole(std::int64_t position, std::int64_t count);
   bool Flush();                // data reaches the disk (fsync)
+  // Tells the system that the first bytes will be read soon, so that the disk fetches them
+  // while other work goes on. Only a hint: nothing changes but the timing.
+  void AnnounceRead(std::int64_t bytes);
 
   // The failure of this handle's last transfer as "<path>: <reason>", empty when none (each
   // read or write starts afresh; other calls keep the text until the next failure).
