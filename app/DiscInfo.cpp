@@ -2,14 +2,19 @@
 
 #include <cmath>
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 
 #include "app/GlavnaShared.h"
+#include "app/MessageBoxes.h"
+#include "app/OffThread.h"
 #include "app/QtText.h"
 #include "app/Strings.h"
+#include "app/TreeView.h"
 #include "engine/drive/MediaKinds.h"
+#include "engine/iso/TZelvoBurner.h"
 
 namespace kivo::app {
 
@@ -18,7 +23,10 @@ namespace {
 constexpr QSize kSize(444, 284);
 constexpr int kClosedDisc = 2;
 constexpr double kSectorsPerMegabyte = 512.0;
-constexpr int kDateWidth = 16;  // YYYY-MM-DD HH:MM: the seconds would not fit the line
+constexpr int kDateWidth = 16;
+// What one session can hold in the browser.
+constexpr std::int32_t kBrowsedFiles = 65535;
+constexpr std::int32_t kBrowsedDirectories = 8191;  // YYYY-MM-DD HH:MM: the seconds would not fit the line
 
 QLabel* Caption(std::string_view text, QWidget* parent) {
   auto* label = new QLabel(Q(text), parent);
@@ -60,7 +68,8 @@ QString SessionLine(const SessionSummary& session) {
   return line + QStringLiteral("  %1 ").arg(session.files) + Q(FilesWord(session.files));
 }
 
-TfrmSessions::TfrmSessions(QWidget* owner) : BorderlessDialog(owner, Q(text::kDiscTitle), kSize, Centre::OnScreen) {
+TfrmSessions::TfrmSessions(QWidget* owner, TZelvoBurner& burner)
+    : BorderlessDialog(owner, Q(text::kDiscTitle), kSize, Centre::OnScreen), burner_(burner) {
   setObjectName("frmSessions");
   Body()->addWidget(BuildFigures());
   Body()->addWidget(BuildHeader());
@@ -105,10 +114,10 @@ QWidget* TfrmSessions::BuildHeader() {
   row->setContentsMargins(0, 0, 0, 0);
   auto* header = new QLabel(Q(text::kSessionHeader), Panel2);
   header->setObjectName("Panel2Caption");
-  // Opening a session's files is the disc browser's; the button waits for it.
   AdvGlowButton1 = new QPushButton(Q(text::kShowDiscFilesCaption), Panel2);
   AdvGlowButton1->setObjectName("AdvGlowButton1");
-  AdvGlowButton1->setEnabled(false);
+  AdvGlowButton1->setToolTip(Q(text::kSettingsButtonHint));
+  connect(AdvGlowButton1, &QPushButton::clicked, this, &TfrmSessions::AdvGlowButton1Click);
   row->addWidget(header, 1);
   row->addWidget(AdvGlowButton1);
   return Panel2;
@@ -116,6 +125,7 @@ QWidget* TfrmSessions::BuildHeader() {
 
 void TfrmSessions::Fill(const DiscFacts& facts) {
   lb->clear();
+  sessions_ = facts.ready ? static_cast<int>(facts.sessions.size()) : 0;
   if (!facts.ready) {
     lb->addItem(Q(text::kDiscUnreadable));
     return;
@@ -126,6 +136,22 @@ void TfrmSessions::Fill(const DiscFacts& facts) {
   lDiscSize->setText(Megabytes(facts.capacity));
   lUsedSpace->setText(Megabytes(facts.usedSectors) + Q(text::kSessionsSuffix) +
                       QString::number(facts.sessions.size()));
+}
+
+void TfrmSessions::AdvGlowButton1Click() {
+  if (lb->selectedItems().isEmpty()) return Inform(this, Q(text::kNoSessionChosen));
+  // The line of an unreadable disc stands for no session; the import takes a signed byte.
+  const int session = lb->currentRow() + 1;
+  if (session > sessions_ || session > INT8_MAX) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  RunOffThread<bool>([this, session] {
+    burner_.ResetCompilation(kBrowsedFiles, kBrowsedDirectories);
+    // A session without a file system leaves the root alone: the browser shows it empty.
+    return burner_.ImportSession(static_cast<std::int8_t>(session), nullptr);
+  });
+  QApplication::restoreOverrideCursor();
+  TfrmTree browser(this, burner_);
+  browser.exec();
 }
 
 }  // namespace kivo::app
