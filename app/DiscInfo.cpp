@@ -1,6 +1,7 @@
 #include "app/DiscInfo.h"
 
 #include <cmath>
+#include <utility>
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -143,6 +144,9 @@ void TfrmSessions::AdvGlowButton1Click() {
   // The line of an unreadable disc stands for no session; the import takes a signed byte.
   const int session = lb->currentRow() + 1;
   if (session > sessions_ || session > INT8_MAX) return;
+  // The main window's rules for adding (file types it leaves out, its size panel) are for its
+  // own list: a session is shown as the disc holds it, and no window is touched off its thread.
+  const TAddFileEvent onAddFile = std::exchange(burner_.OnAddFile, nullptr);
   QApplication::setOverrideCursor(Qt::WaitCursor);
   RunOffThread<bool>([this, session] {
     burner_.ResetCompilation(kBrowsedFiles, kBrowsedDirectories);
@@ -150,6 +154,7 @@ void TfrmSessions::AdvGlowButton1Click() {
     return burner_.ImportSession(static_cast<std::int8_t>(session), nullptr);
   });
   QApplication::restoreOverrideCursor();
+  burner_.OnAddFile = onAddFile;
   TfrmTree browser(this, burner_);
   browser.exec();
 }
