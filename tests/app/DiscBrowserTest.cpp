@@ -21,6 +21,7 @@
 #include "tests/integration/DiscFixture.h"
 #include "tests/iso/Commands.h"
 #include "tests/iso/HandDisc.h"
+#include "virtualdrive/Sense.h"
 
 namespace kivo::app::testing {
 namespace {
@@ -237,7 +238,9 @@ TEST_F(DiscBrowserTest, ExistingLocalFileIsReplacedOnlyWhenTheUserSaysSo) {
   }
 }
 
-TEST_F(DiscBrowserTest, CancelledExtractionLeavesOnlyWholeFiles) {
+// Cancelled between two files, or with reads that fail from the sixth file on: what is left in
+// the folder are whole files, each equal to its source, and nothing else.
+TEST_F(DiscBrowserTest, CancelledOrFailedExtractionLeavesOnlyWholeFiles) {
   Insert("cd-r");
   FileMap files;
   for (int i = 0; i < 40; ++i) files[fmt::format("f{:02}.bin", i)] = Content(std::to_string(i), 5000 + i);
@@ -266,6 +269,23 @@ TEST_F(DiscBrowserTest, CancelledExtractionLeavesOnlyWholeFiles) {
     ASSERT_EQ(files.count(name), 1u) << name << " is no file of the disc";
     EXPECT_EQ(content, files.at(name)) << name;
   }
+
+  const fs::path failing = Out("failing");
+  fs::create_directories(failing);
+  EXPECT_TRUE(Browse(1, [&](TfrmTree& browser) {
+    std::string error;
+    // Each file is one reading: five are answered, then every one fails.
+    ASSERT_TRUE(recorder->EditFaults([](vdrive::Faults& f) {
+      f.commands.push_back({.opcode = 0x28, .kind = vdrive::CommandFault::Kind::Sense,
+                            .code = vdrive::sense::kUnrecoveredReadError, .count = -1, .skip = 5});
+    }, error)) << error;
+    FileAnswerer chooser(QString::fromStdString(failing.string()));
+    Msg(browser).click();
+    EXPECT_EQ(Msg(browser).text(), "Otpakovano datoteka: 5, neuspešno: 35, zadržano postojećih: 0");
+  }));
+  FileMap firstFive;
+  for (auto it = files.begin(); firstFive.size() < 5; ++it) firstFive.insert(*it);
+  EXPECT_EQ(FilesBelow(failing), firstFive);
 }
 
 // A read-only disc whose Joliet tree holds "..", names with a separator, an empty name, paths
