@@ -101,16 +101,20 @@ void TfrmTree::MsgClick() {
   const QString folder = ChooseFile(this, choice);
   if (folder.isEmpty()) return;
   folder_ = folder;
+  const bool recursive = HasSubdirectories(*dir) &&
+                         AskYesNo(this, Q(text::kSubfoldersTitle), Text(text::kSubfoldersText, U(node->text(0))));
+  ExtractFolder(*dir, folder, recursive);
+}
 
-  TreeExtraction how;
-  how.recursive = HasSubdirectories(*dir) &&
-                  AskYesNo(this, Q(text::kSubfoldersTitle), Text(text::kSubfoldersText, U(node->text(0))));
-  QProgressDialog progress(Q(text::kExtractingAll), Q(text::kDialogCancel), 0, FilesBelow(*dir, how.recursive), this);
+void TfrmTree::ExtractFolder(const TDEntry& dir, const QString& folder, bool recursive) {
+  QProgressDialog progress(Q(text::kExtractingAll), Q(text::kDialogCancel), 0, FilesBelow(dir, recursive), this);
   progress.setObjectName("extractProgress");
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(0);
   progress.setValue(0);
   int done = 0;
+  TreeExtraction how;
+  how.recursive = recursive;
   // The user's only chance to cancel comes between two files: the copy itself keeps input out.
   how.stopRequested = [&progress] {
     QApplication::processEvents();
@@ -130,7 +134,7 @@ void TfrmTree::MsgClick() {
     if (reason == LeftOutReason::UnsafeName) Say(Text(text::kUnsafeName, entry.LongName));
     if (reason == LeftOutReason::FolderNotMade) Say(Text(text::kFolderNotMade, detail));
   };
-  const ExtractionCount count = ExtractTree(burner_, *dir, U(folder), how);
+  const ExtractionCount count = ExtractTree(burner_, dir, U(folder), how);
   progress.reset();
   const QString summary = (count.stopped ? Q(text::kExtractStopped) : QString()) +
                           Text(text::kExtractCount, count.files, count.failed, count.kept);

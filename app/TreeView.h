@@ -36,6 +36,9 @@ class TfrmTree : public BorderlessDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // Copies the files of dir (with recursive, all below it) into folder, with progress and a
+  // cancel between files, and says what came of it in Msg and the log.
+  void ExtractFolder(const TDEntry& dir, const QString& folder, bool recursive);
   // Whether target may be written: nothing is there, or the user agrees to replace it.
   bool MayWrite(const QString& target);
   // Copies one file off the window's thread; true when it is complete.
