@@ -62,6 +62,24 @@ void BorderlessDialog::BuildCaption(const QString& title) {
   caption_->installEventFilter(this);
 }
 
+void BorderlessDialog::AddIdleCaptionButtons() {
+  auto* row = static_cast<QHBoxLayout*>(caption_->layout());
+  const std::pair<const char*, std::string_view> buttons[] = {{"JvXPToolButton3", text::kMinimiseHint},
+                                                              {"JvXPToolButton2", text::kMaximiseHint}};
+  const QString glyphs[] = {QStringLiteral("–"), QStringLiteral("□")};
+  for (int i = 0; i < 2; ++i) {
+    auto* button = new QToolButton(caption_);
+    button->setObjectName(buttons[i].first);
+    button->setText(glyphs[i]);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFixedSize(close_->size());
+    button->setToolTip(Q(buttons[i].second));
+    button->setAccessibleName(Q(buttons[i].second));
+    row->insertWidget(row->indexOf(close_), button);
+  }
+}
+
 QPushButton* BorderlessDialog::AddCloseButton(const char* name) {
   auto* row = new QHBoxLayout;
   auto* button = new QPushButton(Q(text::kCloseCaption), this);

@@ -22,6 +22,9 @@ class BorderlessDialog : public QDialog {
   QVBoxLayout* Body() const { return body_; }
   // The "&Zatvori" button at the bottom right, the default one; a click closes the dialog.
   QPushButton* AddCloseButton(const char* name);
+  // Minimise and maximise buttons beside the close button, for a window that shows them
+  // without giving them an action.
+  void AddIdleCaptionButtons();
 
   void showEvent(QShowEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;

@@ -1,15 +1,21 @@
 #include "app/DiscInfo.h"
 
 #include <cmath>
+#include <utility>
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 
 #include "app/GlavnaShared.h"
+#include "app/MessageBoxes.h"
+#include "app/OffThread.h"
 #include "app/QtText.h"
 #include "app/Strings.h"
+#include "app/TreeView.h"
 #include "engine/drive/MediaKinds.h"
+#include "engine/iso/TZelvoBurner.h"
 
 namespace kivo::app {
 
@@ -18,7 +24,10 @@ namespace {
 constexpr QSize kSize(444, 284);
 constexpr int kClosedDisc = 2;
 constexpr double kSectorsPerMegabyte = 512.0;
-constexpr int kDateWidth = 16;  // YYYY-MM-DD HH:MM: the seconds would not fit the line
+constexpr int kDateWidth = 16;
+// What one session can hold in the browser.
+constexpr std::int32_t kBrowsedFiles = 65535;
+constexpr std::int32_t kBrowsedDirectories = 8191;  // YYYY-MM-DD HH:MM: the seconds would not fit the line
 
 QLabel* Caption(std::string_view text, QWidget* parent) {
   auto* label = new QLabel(Q(text), parent);
@@ -60,7 +69,8 @@ QString SessionLine(const SessionSummary& session) {
   return line + QStringLiteral("  %1 ").arg(session.files) + Q(FilesWord(session.files));
 }
 
-TfrmSessions::TfrmSessions(QWidget* owner) : BorderlessDialog(owner, Q(text::kDiscTitle), kSize, Centre::OnScreen) {
+TfrmSessions::TfrmSessions(QWidget* owner, TZelvoBurner& burner)
+    : BorderlessDialog(owner, Q(text::kDiscTitle), kSize, Centre::OnScreen), burner_(burner) {
   setObjectName("frmSessions");
   Body()->addWidget(BuildFigures());
   Body()->addWidget(BuildHeader());
@@ -105,10 +115,10 @@ QWidget* TfrmSessions::BuildHeader() {
   row->setContentsMargins(0, 0, 0, 0);
   auto* header = new QLabel(Q(text::kSessionHeader), Panel2);
   header->setObjectName("Panel2Caption");
-  // Opening a session's files is the disc browser's; the button waits for it.
   AdvGlowButton1 = new QPushButton(Q(text::kShowDiscFilesCaption), Panel2);
   AdvGlowButton1->setObjectName("AdvGlowButton1");
-  AdvGlowButton1->setEnabled(false);
+  AdvGlowButton1->setToolTip(Q(text::kSettingsButtonHint));
+  connect(AdvGlowButton1, &QPushButton::clicked, this, &TfrmSessions::AdvGlowButton1Click);
   row->addWidget(header, 1);
   row->addWidget(AdvGlowButton1);
   return Panel2;
@@ -116,6 +126,7 @@ QWidget* TfrmSessions::BuildHeader() {
 
 void TfrmSessions::Fill(const DiscFacts& facts) {
   lb->clear();
+  sessions_ = facts.ready ? static_cast<int>(facts.sessions.size()) : 0;
   if (!facts.ready) {
     lb->addItem(Q(text::kDiscUnreadable));
     return;
@@ -126,6 +137,26 @@ void TfrmSessions::Fill(const DiscFacts& facts) {
   lDiscSize->setText(Megabytes(facts.capacity));
   lUsedSpace->setText(Megabytes(facts.usedSectors) + Q(text::kSessionsSuffix) +
                       QString::number(facts.sessions.size()));
+}
+
+void TfrmSessions::AdvGlowButton1Click() {
+  if (lb->selectedItems().isEmpty()) return Inform(this, Q(text::kNoSessionChosen));
+  // The line of an unreadable disc stands for no session; the import takes a signed byte.
+  const int session = lb->currentRow() + 1;
+  if (session > sessions_ || session > INT8_MAX) return;
+  // The main window's rules for adding (file types it leaves out, its size panel) are for its
+  // own list: a session is shown as the disc holds it, and no window is touched off its thread.
+  const TAddFileEvent onAddFile = std::exchange(burner_.OnAddFile, nullptr);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  RunOffThread<bool>([this, session] {
+    burner_.ResetCompilation(kBrowsedFiles, kBrowsedDirectories);
+    // A session without a file system leaves the root alone: the browser shows it empty.
+    return burner_.ImportSession(static_cast<std::int8_t>(session), nullptr);
+  });
+  QApplication::restoreOverrideCursor();
+  burner_.OnAddFile = onAddFile;
+  TfrmTree browser(this, burner_);
+  browser.exec();
 }
 
 }  // namespace kivo::app

@@ -8,6 +8,7 @@
 namespace kivo::app {
 
 struct FileChoice {
+  enum class Kind { File, Folder };
   const char* name;             // the dialog's object name
   QFileDialog::AcceptMode mode;
   QString title;
@@ -15,9 +16,10 @@ struct FileChoice {
   QString filter;               // Qt's form: "Name (*.a *.b);;Other (*)"
   QString defaultSuffix;
   QString start;                // the file name the dialog opens with
+  Kind kind = Kind::File;       // Folder: an existing folder is chosen, files are not shown
 };
 
-// The chosen file's absolute path; empty when the user cancels. Replacing an existing file is
+// The chosen file's (or folder's) absolute path; empty when the user cancels. Replacing an existing file is
 // asked by the caller, in the program's language.
 QString ChooseFile(QWidget* parent, const FileChoice& choice);
 

@@ -7,6 +7,7 @@
 #include <fmt/printf.h>
 
 #include "app/CompilationList.h"
+#include "app/DiscLayout.h"
 #include "app/Glavna.h"
 #include "app/GlavnaShared.h"
 #include "app/MessageBoxes.h"
@@ -50,6 +51,11 @@ void TkivoArdelGL::bBurnClick() {
     Log(std::string(text::kNothingToRecord));
     SetState(WindowState::Idle);
     return;
+  }
+  if (Options.ShowFilesBeforeWrite) {
+    // However the editor is closed, the recording goes on with what is left.
+    TfrmDiscLayout editor(this, *zelvob_);
+    editor.exec();
   }
 
   zelvob_->PrepareLayout(false, nullptr);

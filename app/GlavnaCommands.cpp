@@ -25,8 +25,6 @@ constexpr unsigned kEjectSyncTimeoutMs = 300000;
 constexpr unsigned kReadyTimeoutMs = 5000;
 constexpr std::int64_t kSectorBytes = 2048;
 
-QString Text(std::string_view format, const std::string& a) { return Q(fmt::sprintf(std::string(format), a)); }
-
 // The folder of a file that need not exist yet, with every link resolved.
 QString RealFolderOf(const QString& file) {
   const QFileInfo info(file);
@@ -47,7 +45,7 @@ QString TkivoArdelGL::ImageNameToSave() {
   const QString image = ChooseFile(this, choice);
   if (image.isEmpty() || !ImageStaysOutOfCompilation(image)) return {};
   if (QFileInfo::exists(image) &&
-      !AskYesNo(this, Q(text::kReplaceImageTitle), Text(text::kReplaceImageText, U(image)), BoxIcon::Warning)) {
+      !AskYesNo(this, Q(text::kReplaceFileTitle), Text(text::kReplaceImageText, U(image)), BoxIcon::Warning)) {
     return {};
   }
   return image;

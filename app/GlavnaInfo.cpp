@@ -30,7 +30,7 @@ void TkivoArdelGL::bDiscClick() {
     read = true;
   });
   if (!read) return;
-  TfrmSessions sessions(this);
+  TfrmSessions sessions(this, *zelvob_);
   sessions.Fill(facts);
   sessions.exec();
 }

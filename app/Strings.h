@@ -142,6 +142,37 @@ inline constexpr std::string_view kNoDate = "nepoznat datum";
 inline constexpr std::string_view kFilesFew = "datoteke";
 inline constexpr std::string_view kFilesMany = "datoteka";
 
+// Disc browser and layout editor.
+inline constexpr std::string_view kNoSessionChosen = "Izaberite sesiju (prethodne upise) sa liste";
+inline constexpr std::string_view kTreeTitle =
+    "Kivo Ardel - Preglednik datoteka i direktorijuma (dupli klik na naziv datoteke za otvaranje)";
+inline constexpr std::string_view kTreeGridHint = "Upotrebite dupli klik na naziv datoteke za otpakivanje";
+inline constexpr std::string_view kRootNode = "CDROOT";
+inline constexpr std::string_view kGridName = "Naziv datoteke";
+inline constexpr std::string_view kGridDate = "    Datum i vreme ";
+inline constexpr std::string_view kDirectoryRow = " < DIR > ";
+inline constexpr std::string_view kDirectoryNotOpened = "Direktorijum se ne otvara, %s je direktorijum";
+inline constexpr std::string_view kExtractTitle = "Otpakivanje datoteke";
+inline constexpr std::string_view kExtractPrompt = "Unesite naziv datoteke i putanju";
+inline constexpr std::string_view kExtracting = "Otvaram ";
+inline constexpr std::string_view kLayoutTitle = "Kivo Ardel - Ukloni datoteke / direktorijume";
+inline constexpr std::string_view kLayoutGridHint = "Dupli klik za otvaranje (otpakivanje) datoteke";
+inline constexpr std::string_view kDeleteCaption = "Delete";
+inline constexpr std::string_view kRefreshCaption = "Refresh";
+inline constexpr std::string_view kDirectoryNotDeleted =
+    "Nije dozvoljeno da se briše direktorijum, %s je direktorijum, upotrebite drvo sa leve strane za brisanje direktorijuma";
+inline constexpr std::string_view kExtractFolderTitle = "Izbor direktorijuma za otpakivanje";
+inline constexpr std::string_view kExtractFolderLabel = "Direktorijum:";
+inline constexpr std::string_view kSubfoldersTitle = "Da li želite da otpakujete i poddirektorijume?";
+inline constexpr std::string_view kSubfoldersText =
+    "Direktorijum %s ima poddirektorijume. \"Da\" otpakuje sve ispod njega, \"Ne\" samo njegove datoteke.";
+inline constexpr std::string_view kReplaceExtractedText = "Datoteka %s već postoji; otpakovana datoteka će je zameniti.";
+inline constexpr std::string_view kUnsafeName = "Odbijam otpakivanje; naziv sa diska bi izašao iz direktorijuma: \"%s\"";
+inline constexpr std::string_view kFolderNotMade = "Direktorijum ne može da se napravi: %s";
+inline constexpr std::string_view kExtractingAll = "Otpakivanje datoteka";
+inline constexpr std::string_view kExtractCount = "Otpakovano datoteka: %d, neuspešno: %d, zadržano postojećih: %d";
+inline constexpr std::string_view kExtractStopped = "Otpakivanje prekinuto. ";
+
 // Status bar.
 inline constexpr std::string_view kProgressLabel = "CD/DVD Progres";
 inline constexpr std::string_view kSizeLabel = "Veličina";
@@ -203,7 +234,7 @@ inline constexpr std::string_view kDialogSave = "&Sačuvaj";
 inline constexpr std::string_view kDialogOpen = "&Otvori";
 inline constexpr std::string_view kDialogCancel = "Odustani";
 inline constexpr std::string_view kImageFilter = ".ISO Files (*.iso *.ISO);;All File (*.*) (*)";
-inline constexpr std::string_view kReplaceImageTitle = "Da li želite da zamenite postojeću datoteku?";
+inline constexpr std::string_view kReplaceFileTitle = "Da li želite da zamenite postojeću datoteku?";
 inline constexpr std::string_view kReplaceImageText = "Datoteka %s već postoji; sačuvana slika će je zameniti.";
 inline constexpr std::string_view kImageInCompilation =
     "Slika ne može da se sačuva u %s: taj direktorijum je deo kompilacije i slika bi postala deo same sebe.";

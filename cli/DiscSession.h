@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "engine/iso/EntryWalk.h"
+#include "engine/iso/LocalNames.h"
 #include "engine/iso/TZelvoBurner.h"
 
 namespace kivo::cli {
@@ -27,14 +29,5 @@ std::unique_ptr<TZelvoBurner> OpenSession(const SessionChoice& choice, bool* inc
 
 // The line that says an import left entries out, and the exit status for it.
 int ReportIncompleteSession(const std::string& command);
-
-// The local name of a file entry. The compilation gives a name without an extension a "." at
-// its end (the writer's rule); a Windows file system drops it again when the file is created,
-// so that "README" comes back as "README". Here it is dropped on purpose.
-std::string LocalName(const std::string& longName);
-
-// Every entry below dir, depth first in list order, with its path from dir ("/" between
-// names); a directory's entries come right after it.
-void ForEachEntry(const TDEntry* dir, const std::function<void(const TFEntry& entry, const std::string& path)>& visit);
 
 }  // namespace kivo::cli

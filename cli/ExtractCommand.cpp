@@ -9,6 +9,8 @@
 #include "cli/CompilationSources.h"
 #include "cli/DiscSession.h"
 #include "cli/ShownText.h"
+#include "engine/iso/LocalNames.h"
+#include "engine/iso/TreeExtraction.h"
 #include "engine/platform/Files.h"
 
 namespace kivo::cli {
@@ -21,13 +23,6 @@ struct ExtractOptions {
   bool overwrite = false;
   std::vector<std::string> paths;  // DISC_PATH DEST, or DEST_DIR with --all
 };
-
-// A name that stays inside the folder it is extracted to. The import never gives others;
-// this is the last line of defence, as the names come from the disc.
-bool StaysInside(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\0') == std::string::npos;
-}
 
 // "dir/sub/file.txt" or "\DIR\SUB\FILE.TXT" as the compilation names it: directory and name.
 std::pair<std::string, std::string> SplitDiscPath(const std::string& discPath) {
@@ -46,10 +41,14 @@ std::pair<std::string, std::string> SplitDiscPath(const std::string& discPath) {
   return {directory, name};
 }
 
+void KeptExisting(const std::string& target) {
+  std::cerr << "kivoardel-cli: kept the existing " << Shown(target) << " (--overwrite replaces it)\n";
+}
+
 // Nothing is asked: a file already there stays unless --overwrite was given, and is named.
 bool KeepsExisting(const std::string& target, bool overwrite) {
   if (overwrite || !platform::PathTaken(target)) return false;
-  std::cerr << "kivoardel-cli: kept the existing " << Shown(target) << " (--overwrite replaces it)\n";
+  KeptExisting(target);
   return true;
 }
 
@@ -89,41 +88,20 @@ int ExtractAll(TZelvoBurner& burner, const std::string& destDir, bool overwrite)
     std::cerr << "kivoardel-cli: cannot create " << Shown(error) << '\n';
     return 1;
   }
-  int files = 0, leftOut = 0;
-  // A folder that could not be made takes its contents with it: they are counted, not tried.
-  std::vector<std::string> missingFolders;
-  ForEachEntry(burner.RootDirectory(), [&](const TFEntry& entry, const std::string& path) {
-    for (const std::string& missing : missingFolders) {
-      if (path.starts_with(missing)) {
-        ++leftOut;
-        return;
-      }
-    }
-    // Folders keep their names (only files were given a "." by the writer).
-    const std::string parent = path.substr(0, path.size() - entry.LongName.size());
-    const std::string name = entry.IsDirectory() ? entry.LongName : LocalName(entry.LongName);
-    const std::string target = destDir + "/" + parent + name;
-    if (!StaysInside(name)) {
+  TreeExtraction how;
+  how.replaceExisting = [overwrite](const std::string&) { return overwrite; };
+  how.leftOut = [](const TFEntry& entry, LeftOutReason reason, const std::string& detail) {
+    if (reason == LeftOutReason::UnsafeName) {
       std::cerr << "kivoardel-cli: refused to extract an entry named \"" << Shown(entry.LongName) << "\"\n";
-      ++leftOut;
-    } else if (entry.IsDirectory()) {
-      // Each folder is made once, below one made (or checked) just before it: a link found in
-      // its place is refused rather than followed out of the destination.
-      if (!platform::MakeFolder(target, &error)) {
-        std::cerr << "kivoardel-cli: cannot create " << Shown(error) << '\n';
-        ++leftOut;
-        missingFolders.push_back(path + "/");
-      }
-    } else if (KeepsExisting(target, overwrite)) {
-      ++leftOut;
-    } else if (burner.ExtractFile(const_cast<TFEntry*>(&entry), target) == 1) {
-      ++files;
-    } else {
-      ++leftOut;
+    } else if (reason == LeftOutReason::FolderNotMade) {
+      std::cerr << "kivoardel-cli: cannot create " << Shown(detail) << '\n';
+    } else if (reason == LeftOutReason::ExistingKept) {
+      KeptExisting(detail);
     }
-  });
-  std::cout << "extracted " << files << " files to " << destDir << '\n';
-  return ReportLeftOut("extract", leftOut, "entry", "entries");
+  };
+  const ExtractionCount count = ExtractTree(burner, *burner.RootDirectory(), destDir, how);
+  std::cout << "extracted " << count.files << " files to " << destDir << '\n';
+  return ReportLeftOut("extract", count.failed + count.kept, "entry", "entries");
 }
 
 int Extract(const ExtractOptions& options) {

@@ -2,8 +2,6 @@
 // and speeds the command line reports for the drive, the sessions and space the command line
 // reports for the disc, and a drive without a disc that answers slowly while the window paints.
 #include <QApplication>
-#include <QDir>
-#include <QImage>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
@@ -34,29 +32,6 @@ using kivo::testing::Content;
 using kivo::testing::RunCli;
 using kivo::testing::WriteTree;
 
-// Opens a window with open() and, once the window of type Dialog is up and modal, hands it to
-// inspect and closes it with its close button. False when no such window came up.
-template <typename Dialog>
-bool InspectModal(const std::function<void()>& open, const std::function<void(Dialog&)>& inspect,
-                  const char* closeButton) {
-  bool seen = false;
-  QTimer timer;
-  QObject::connect(&timer, &QTimer::timeout, [&] {
-    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr || seen) return;
-    seen = true;
-    inspect(*dialog);
-    if (auto* button = dialog->template findChild<QPushButton*>(closeButton)) {
-      button->click();
-    } else {
-      dialog->reject();
-    }
-  });
-  timer.start(10);
-  open();
-  return seen;
-}
-
 QString LabelText(QWidget& dialog, const char* name) {
   auto* label = dialog.findChild<QLabel*>(name);
   return label != nullptr ? label->text() : QStringLiteral("<no %1>").arg(name);
@@ -82,33 +57,6 @@ std::map<std::string, std::string> Fields(const std::string& output) {
 }
 
 std::uint32_t SectorsOf(const std::string& value) { return static_cast<std::uint32_t>(std::stoul(value)); }
-
-// Whether a window's picture matches the documentation's: the same size, and hardly a pixel
-// off (font rendering may move an edge). KIVO_UPDATE_PICTURES=1 writes the pictures instead.
-::testing::AssertionResult LooksAsDocumented(QWidget& window, const char* file) {
-  const QString path = QStringLiteral(KIVO_DOCS_DIR "/") + file;
-  const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-  if (qEnvironmentVariableIsSet("KIVO_UPDATE_PICTURES")) shot.save(path);
-  const QImage golden = QImage(path).convertToFormat(QImage::Format_RGB32);
-  if (golden.size() != shot.size()) return ::testing::AssertionFailure() << file << ": size differs or no picture";
-  constexpr int kChannelSlack = 48;
-  constexpr double kPixelsOffAllowed = 0.002;
-  int off = 0;
-  for (int y = 0; y < shot.height(); ++y) {
-    for (int x = 0; x < shot.width(); ++x) {
-      const QRgb a = shot.pixel(x, y), b = golden.pixel(x, y);
-      if (std::abs(qRed(a) - qRed(b)) > kChannelSlack || std::abs(qGreen(a) - qGreen(b)) > kChannelSlack ||
-          std::abs(qBlue(a) - qBlue(b)) > kChannelSlack) {
-        ++off;
-      }
-    }
-  }
-  if (off > kPixelsOffAllowed * shot.width() * shot.height()) {
-    shot.save(QStringLiteral("%1/%2").arg(QDir::tempPath(), file));
-    return ::testing::AssertionFailure() << file << ": " << off << " pixels differ; the picture is in " << QDir::tempPath().toStdString();
-  }
-  return ::testing::AssertionSuccess();
-}
 
 class InfoWindowsTest : public WindowTest {
  protected:

@@ -2,7 +2,9 @@
 
 #include <stdlib.h>
 
+#include <QDir>
 #include <QDropEvent>
+#include <QImage>
 #include <QMimeData>
 #include <QUrl>
 
@@ -23,6 +25,31 @@ const std::string& RecorderFolder() {
 }
 
 }  // namespace
+
+::testing::AssertionResult LooksAsDocumented(QWidget& window, const char* file) {
+  const QString path = QStringLiteral(KIVO_DOCS_DIR "/") + file;
+  const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  if (qEnvironmentVariableIsSet("KIVO_UPDATE_PICTURES")) shot.save(path);
+  const QImage golden = QImage(path).convertToFormat(QImage::Format_RGB32);
+  if (golden.size() != shot.size()) return ::testing::AssertionFailure() << file << ": size differs or no picture";
+  constexpr int kChannelSlack = 48;
+  constexpr double kPixelsOffAllowed = 0.002;
+  int off = 0;
+  for (int y = 0; y < shot.height(); ++y) {
+    for (int x = 0; x < shot.width(); ++x) {
+      const QRgb a = shot.pixel(x, y), b = golden.pixel(x, y);
+      if (std::abs(qRed(a) - qRed(b)) > kChannelSlack || std::abs(qGreen(a) - qGreen(b)) > kChannelSlack ||
+          std::abs(qBlue(a) - qBlue(b)) > kChannelSlack) {
+        ++off;
+      }
+    }
+  }
+  if (off > kPixelsOffAllowed * shot.width() * shot.height()) {
+    shot.save(QStringLiteral("%1/%2").arg(QDir::tempPath(), file));
+    return ::testing::AssertionFailure() << file << ": " << off << " pixels differ; the picture is in " << QDir::tempPath().toStdString();
+  }
+  return ::testing::AssertionSuccess();
+}
 
 void WindowTest::SetUp() {
   recorderFolder = RecorderFolder();

@@ -93,6 +93,34 @@ class FileAnswerer {
   QTimer timer_;
 };
 
+// Opens a window with open() and, once the window of type Dialog is up and modal, hands it to
+// inspect and closes it with its close button. False when no such window came up.
+template <typename Dialog>
+bool InspectModal(const std::function<void()>& open, const std::function<void(Dialog&)>& inspect,
+                  const char* closeButton) {
+  bool seen = false;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || seen) return;
+    seen = true;
+    inspect(*dialog);
+    if (auto* button = dialog->template findChild<QPushButton*>(closeButton)) {
+      button->click();
+    } else {
+      dialog->reject();
+    }
+  });
+  timer.start(10);
+  open();
+  return seen;
+}
+
+// Whether a window's picture matches the documentation's picture file: the same size, and
+// hardly a pixel off (font rendering may move an edge). KIVO_UPDATE_PICTURES=1 writes the
+// pictures instead.
+::testing::AssertionResult LooksAsDocumented(QWidget& window, const char* file);
+
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override;

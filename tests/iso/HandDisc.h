@@ -90,4 +90,28 @@ class HandDisc : public SectorDisc {
   }
 };
 
+// A disc made to harm its reader, in its Joliet tree: a ".." directory whose own entry would
+// land one folder up, names that hold a separator or climb ("a/b", "../up.txt", "..;1"), a
+// directory that holds its own root ("loop"), one whose length runs far past the disc ("huge",
+// holding the sound "inside.txt"), and the sound "ok.txt". Sector 40 holds "owned", sector 41
+// "sound!". moreNames: further files (of "owned") after "ok.txt".
+inline HandDisc HostileJolietDisc(const std::vector<std::string>& moreNames = {}) {
+  HandDisc hand(60);
+  hand.Volume(DirectoryTree::Joliet, 20, 2048);
+  std::size_t at = hand.Dots(20);
+  at = hand.Record(20, at, Ucs2(".."), 21, 2048, kFlagDirectory);
+  at = hand.Record(20, at, Ucs2("a/b"), 40, 5);
+  at = hand.Record(20, at, Ucs2("../up.txt"), 40, 5);
+  at = hand.Record(20, at, Ucs2("..;1"), 40, 5);
+  at = hand.Record(20, at, Ucs2("loop"), 20, 2048, kFlagDirectory);
+  at = hand.Record(20, at, Ucs2("huge"), 22, 0xFFFFFFFF, kFlagDirectory);
+  at = hand.Record(20, at, Ucs2("ok.txt"), 41, 6);
+  for (const std::string& name : moreNames) at = hand.Record(20, at, Ucs2(name), 40, 5);
+  hand.Record(21, hand.Dots(21), Ucs2("escaped.txt"), 40, 5);
+  hand.Record(22, hand.Dots(22), Ucs2("inside.txt"), 41, 6);
+  std::copy_n("owned", 5, hand.Sector(40));
+  std::copy_n("sound!", 6, hand.Sector(41));
+  return hand;
+}
+
 }  // namespace kivo::testing

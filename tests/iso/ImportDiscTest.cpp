@@ -161,20 +161,7 @@ TEST_F(ImportDiscTest, FilesWhoseDataIsMissingAreNamedAndTheStatusSaysSo) {
 // is sound lists and extracts, nothing lands outside the destination, and both commands say
 // in their status that the session was not read whole.
 TEST_F(ImportDiscTest, HostileDiscListsAndExtractsInsideTheDestination) {
-  HandDisc hand(60);
-  hand.Volume(DirectoryTree::Joliet, 20, 2048);
-  std::size_t at = hand.Dots(20);
-  at = hand.Record(20, at, Ucs2(".."), 21, 2048, kFlagDirectory);
-  at = hand.Record(20, at, Ucs2("a/b"), 40, 5);
-  at = hand.Record(20, at, Ucs2("../up.txt"), 40, 5);
-  at = hand.Record(20, at, Ucs2("..;1"), 40, 5);
-  at = hand.Record(20, at, Ucs2("loop"), 20, 2048, kFlagDirectory);
-  at = hand.Record(20, at, Ucs2("huge"), 22, 0xFFFFFFFF, kFlagDirectory);
-  hand.Record(20, at, Ucs2("ok.txt"), 41, 6);
-  hand.Record(21, hand.Dots(21), Ucs2("escaped.txt"), 40, 5);
-  hand.Record(22, hand.Dots(22), Ucs2("inside.txt"), 41, 6);
-  std::copy_n("owned", 5, hand.Sector(40));
-  std::copy_n("sound!", 6, hand.Sector(41));
+  const HandDisc hand = HostileJolietDisc();
   InsertImage(tmp.Write("hostile.iso", std::string(hand.bytes.begin(), hand.bytes.end())));
 
   const CommandResult listing = RunCli({"ls"});
