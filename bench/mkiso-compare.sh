@@ -10,7 +10,9 @@
 #   spread  200000 small files in 2000 directories
 #   flat    100000 small files in one directory
 # SCALE=N divides every count and size by N (SCALE=10 for a quick look). RUNS=N times each
-# command N times and keeps the fastest (default 2).
+# command N times and keeps the fastest (default 2). COLD=1 empties the page cache before every
+# run instead of warming it once (root only): every file comes from the disk, as on the first
+# burn of files nobody has read lately.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,6 +20,7 @@ build=${1:-$root/build}
 cli=$build/bin/kivoardel-cli
 scale=${SCALE:-1}
 runs=${RUNS:-2}
+cold=${COLD:-0}
 bench=${BENCH_DIR:-/tmp/kivo-bench-mkiso}
 [ -x "$cli" ] || { echo "no $cli: build kivoardel-cli first" >&2; exit 1; }
 for tool in genisoimage xorriso tar /usr/bin/time; do
@@ -58,6 +61,7 @@ measure() {
   local best="" line
   for ((r = 0; r < runs; r++)); do
     rm -f "$bench/out.iso"
+    if [ "$cold" = 1 ]; then sync; echo 3 >/proc/sys/vm/drop_caches; fi
     line=$(/usr/bin/time -f "%e %M" "$@" 2>&1 >/dev/null | tail -n 1)
     if [ -z "$best" ] || awk -v a="${line%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then best=$line; fi
   done
@@ -69,7 +73,7 @@ printf '%-8s %-32s %10s %12s %8s\n' tree command seconds "peak MiB" "x mkiso"
 for tree in large spread flat; do
   make_tree "$tree"
   src=$bench/$tree-$scale
-  tar cf - -C "$src" . | cat >/dev/null  # warm the cache
+  [ "$cold" = 1 ] || tar cf - -C "$src" . | cat >/dev/null  # warm the cache
   declare -A result=()
   result[mkiso]=$(measure "$cli" mkiso -o "$bench/out.iso" "$src")
   result[genisoimage]=$(measure genisoimage -quiet -J -o "$bench/out.iso" "$src")
