@@ -26,17 +26,9 @@
 # command N times and keeps the fastest (default 3); every run is listed.
 set -euo pipefail
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
-cli=$build/bin/kivoardel-cli
-vrctl=$build/bin/kivo-vrctl
-scale=${SCALE:-1}
-runs=${RUNS:-3}
+source "$(dirname "$0")/cli-bench.sh"
 bench=${BENCH_DIR:-/tmp/kivo-bench-burn}
 timer=$root/bench/thread-cpu.py
-for tool in "$cli" "$vrctl"; do
-  [ -x "$tool" ] || { echo "no $tool: build kivoardel-cli, kivo-vrctl and wnaspi32 first" >&2; exit 1; }
-done
 for tool in python3 tar; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
