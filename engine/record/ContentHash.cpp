@@ -32,6 +32,8 @@ void ContentHasher::Update(const void* data, std::size_t length) {
   if (length != 0) XXH3_128bits_update(state_->xxh, data, length);
 }
 
+void ContentHasher::Reset() { XXH3_128bits_reset(state_->xxh); }
+
 ContentHash ContentHasher::Digest() const {
   const XXH128_hash_t digest = XXH3_128bits_digest(state_->xxh);
   return {digest.low64, digest.high64};

@@ -23,6 +23,8 @@ class ContentHasher {
   ContentHasher& operator=(ContentHasher&&) noexcept;
 
   void Update(const void* data, std::size_t length);
+  // Starts afresh, as if nothing had been given.
+  void Reset();
   // The fingerprint of everything given so far; more may be given afterwards.
   ContentHash Digest() const;
 

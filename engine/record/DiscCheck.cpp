@@ -15,9 +15,9 @@ constexpr std::int64_t kSector = SectorReader::kSectorBytes;
 
 class Checker {
  public:
-  explicit Checker(const RecordedContent& content) : content_(content), hashes_(content.Files.size()) {
+  explicit Checker(const RecordedContent& content)
+      : content_(content), same_(content.Files.size(), false), unreadable_(content.Files.size(), false) {
     result_.Files.assign(content.Files.size(), FileVerdict::Verified);
-    unreadable_.assign(content.Files.size(), false);
   }
 
   // The session's bytes from position on, as the disc gave them.
@@ -34,23 +34,26 @@ class Checker {
   const RecordedContent& content_;
   ContentHasher stream_;
   bool streamWhole_ = true;
-  std::vector<ContentHasher> hashes_;
+  // The files lie one after the other: only the one being fed needs a fingerprint of its own.
+  ContentHasher file_;
+  std::size_t next_ = 0;  // the file being fed
+  std::vector<bool> same_;  // the file's bytes on the disc are those recorded
   std::vector<bool> unreadable_;
-  std::size_t next_ = 0;  // the first file not yet fed whole
   DiscCheck result_;
 };
 
 void Checker::Feed(std::int64_t position, const std::uint8_t* data, std::int64_t length) {
   if (streamWhole_) stream_.Update(data, static_cast<std::size_t>(length));
   const std::int64_t end = position + length;
-  for (std::size_t i = next_; i < content_.Files.size(); ++i) {
-    const RecordedFile& file = content_.Files[i];
+  for (; next_ < content_.Files.size(); ++next_) {
+    const RecordedFile& file = content_.Files[next_];
     if (file.StreamOffset >= end) break;
     const std::int64_t from = std::max(position, file.StreamOffset);
     const std::int64_t to = std::min(end, file.StreamOffset + file.Length);
-    if (to > from) hashes_[i].Update(data + (from - position), static_cast<std::size_t>(to - from));
+    if (to > from) file_.Update(data + (from - position), static_cast<std::size_t>(to - from));
     if (file.StreamOffset + file.Length > end) break;
-    next_ = i + 1;
+    same_[next_] = file_.Digest() == file.Hash;
+    file_.Reset();
   }
 }
 
@@ -89,7 +92,7 @@ FileVerdict Checker::Verdict(std::size_t index) const {
   const auto now = platform::StatPath(file.Entry->SourcePath);
   if (!now || now->Version() != file.Source) return FileVerdict::Changed;
   if (unreadable_[index]) return FileVerdict::Unreadable;
-  return hashes_[index].Digest() == file.Hash ? FileVerdict::Verified : FileVerdict::Differs;
+  return same_[index] ? FileVerdict::Verified : FileVerdict::Differs;
 }
 
 DiscCheck Checker::Finish(bool aborted) {
@@ -98,7 +101,7 @@ DiscCheck Checker::Finish(bool aborted) {
   bool filesSame = true;
   for (std::size_t i = 0; i < content_.Files.size(); ++i) {
     result_.Files[i] = Verdict(i);
-    filesSame = filesSame && !unreadable_[i] && hashes_[i].Digest() == content_.Files[i].Hash;
+    filesSame = filesSame && !unreadable_[i] && same_[i];
   }
   result_.StreamSame = streamWhole_ && stream_.Digest() == content_.Stream;
   result_.StructuresDiffer = streamWhole_ && !result_.StreamSame && filesSame;

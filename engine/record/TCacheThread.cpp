@@ -154,11 +154,11 @@ bool TCacheThread::ProduceFile(Assembly& assembly, const TFEntry& entry) {
   record.Entry = &entry;
   record.StreamOffset = producedBytes_;
   record.Length = entry.Size;
-  ContentHasher hash;
-  fileHash_ = &hash;
+  fileHash_.Reset();
+  hashingFile_ = true;
   const bool produced = ProduceEntry(assembly, entry.SourcePath, entry.Size, entry.Size, &record.Source);
-  fileHash_ = nullptr;
-  record.Hash = hash.Digest();
+  hashingFile_ = false;
+  record.Hash = fileHash_.Digest();
   record.SourceMatchedEntry = record.Source.size == entry.Size;
   content_.Files.push_back(std::move(record));
   return produced;
@@ -214,7 +214,7 @@ bool TCacheThread::ProduceEntry(Assembly& assembly, const std::string& path, std
       read += got;
     }
     std::memset(at + got, 0, static_cast<std::size_t>(s - got));
-    if (fileHash_ != nullptr) fileHash_->Update(at, static_cast<std::size_t>(n));
+    if (hashingFile_) fileHash_.Update(at, static_cast<std::size_t>(n));
     assembly.fill += s;
     assembly.room -= s;
     left -= n;
@@ -253,7 +253,7 @@ std::int64_t TCacheThread::ProduceRun(Assembly& assembly, TFileStreamEx& file, s
     const auto filled = static_cast<std::size_t>(std::min<std::int64_t>(skip, static_cast<std::int64_t>(piece.size())));
     std::memset(piece.data() + filled, 0, piece.size() - filled);
     skip -= static_cast<std::int64_t>(filled);
-    if (fileHash_ != nullptr) fileHash_->Update(piece.data(), piece.size());
+    if (hashingFile_) fileHash_.Update(piece.data(), piece.size());
   }
   assembly.block.Length = setup_.BlockSize;
   Queue(&assembly.block, assembly.room);

@@ -147,7 +147,8 @@ class TCacheThread {
   std::atomic<std::uint8_t> priorityLevel_{2};
   // The cache thread's own: fingerprints of the stream and of the file being read.
   ContentHasher streamHash_;
-  ContentHasher* fileHash_ = nullptr;
+  ContentHasher fileHash_;
+  bool hashingFile_ = false;  // the entry being produced is a file of the compilation
   std::int64_t producedBytes_ = 0;
   RecordedContent content_;
   std::thread thread_;  // last: started once everything above is in place
