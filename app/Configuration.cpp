@@ -47,6 +47,7 @@ void ReadConfiguration(const platform::PrivateProfile& file, WindowOptions& opti
   burner.Bootable = file.ReadBool(s, "Bootable", burner.Bootable);
   burner.IdVolume = file.ReadString(s, "NazivDiska", burner.IdVolume);
   burner.SetCacheSize(file.ReadInt(s, "VelicinaKesa", burner.CacheSize()));
+  options.VerifyAfterRecording = file.ReadBool(s, "ProveriDisk", false);
 }
 
 bool WriteKeepPath(platform::PrivateProfile& file, KeepPath keepPath) {
@@ -71,6 +72,7 @@ bool WriteConfiguration(platform::PrivateProfile& file, const WindowOptions& opt
       {"BootImage", burner.BootImage},
       {"NazivDiska", burner.IdVolume},
       {"VelicinaKesa", std::to_string(burner.CacheSize())},
+      {"ProveriDisk", Flag(options.VerifyAfterRecording)},
   });
 }
 

@@ -26,9 +26,10 @@ struct WindowOptions {
   bool ImportPreviousSession = false;
   std::int8_t SessionToImport = 0;
   bool QuickSaveISO = false;
+  bool VerifyAfterRecording = false;
 };
 
-// Reads the fifteen keys, in their order, into the option fields, the keep-path state and the
+// Reads the sixteen keys, in their order, into the option fields, the keep-path state and the
 // burner's properties; a missing key keeps the default (or the burner's current value).
 void ReadConfiguration(const platform::PrivateProfile& file, WindowOptions& options, KeepPath& keepPath,
                        TZelvoBurner& burner);
@@ -36,7 +37,7 @@ void ReadConfiguration(const platform::PrivateProfile& file, WindowOptions& opti
 // "Checked", "Grayed" or "Unchecked"; false with file.error() when the file could not be written.
 bool WriteKeepPath(platform::PrivateProfile& file, KeepPath keepPath);
 
-// Saves all fifteen keys in one replacement of the file, so that a refused value or a failing
+// Saves all sixteen keys in one replacement of the file, so that a refused value or a failing
 // disk leaves the old settings whole rather than half of the new ones; false with file.error().
 bool WriteConfiguration(platform::PrivateProfile& file, const WindowOptions& options, KeepPath keepPath,
                         const TZelvoBurner& burner);

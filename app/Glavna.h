@@ -109,6 +109,9 @@ class TkivoArdelGL : public QWidget {
   void AppendLog(const std::string& line);
   void Timer1Timer();
   void zelvobWriteDone(const std::string& error);
+  // The disc read back against what the recording just sent, its progress in the status bar and
+  // its verdict in the log; true when the disc holds every file as recorded.
+  bool VerifyRecordedDisc();
   void zelvobAddFile(const std::string& fullPath, const std::string& longName, bool& skip);
   void cPathInfoClick();
   void bNetworkClick();

@@ -132,8 +132,10 @@ void TkivoArdelGL::zelvobWriteDone(const std::string& error) {
   } else {
     Log(std::string(text::kSucceeded));
     if (leftOut_ > 0) Log(fmt::sprintf(std::string(text::kLeftOutCount), leftOut_));
-    // A test write leaves the disc as it was: the files have not been backed up.
-    if (Options.ArchiveOnly && recording && !recordingTestWrite_) zelvob_->ClearArchiveAttributes();
+    // A test write leaves the disc as it was: there is nothing to verify, and the files have
+    // not been backed up. Neither have they on a disc that fails its verify.
+    const bool verified = !Options.VerifyAfterRecording || !recording || recordingTestWrite_ || VerifyRecordedDisc();
+    if (Options.ArchiveOnly && recording && !recordingTestWrite_ && verified) zelvob_->ClearArchiveAttributes();
     if (Options.EjectWhenDone) zelvob_->LoadEject(true);
   }
   zelvob_->ResetCompilation(kMaxFiles, kMaxDirectories);

@@ -46,6 +46,21 @@ inline constexpr std::string_view kCloseSessionText = "Zatvorena sesija se više
 inline constexpr std::string_view kSessionClosed = "Sesija diska je zatvorena";
 inline constexpr std::string_view kSessionNotClosed = "Zatvaranje sesije nije uspelo: ";
 
+// Verify.
+inline constexpr std::string_view kVerifyCaption = "Proveri disk posle upisa";
+inline constexpr std::string_view kVerifyHint = "Posle upisa pročitaj disk i uporedi svaku datoteku sa upisanom";
+inline constexpr std::string_view kVerifyStarted = "Proveravam disk ...";
+inline constexpr std::string_view kVerifyPassed = "Provera diska: svih %d datoteka je ispravno";
+inline constexpr std::string_view kVerifyFailed = "Provera diska NIJE uspela: ispravno %d, neispravno %d datoteka";
+inline constexpr std::string_view kVerifyDiffers = "Razlikuje se na disku: ";
+inline constexpr std::string_view kVerifyUnreadable = "Ne može se pročitati sa diska: ";
+inline constexpr std::string_view kVerifyChanged = "Promenjena tokom upisa: ";
+inline constexpr std::string_view kVerifyDirectoryUnreadable =
+    "Ne može se pročitati sa diska: oblast direktorijuma, sektori %u do %u";
+inline constexpr std::string_view kVerifyDirectoryDiffers = "Oblast direktorijuma na disku se razlikuje od upisane";
+inline constexpr std::string_view kVerifyStopped = "Provera diska je prekinuta";
+inline constexpr std::string_view kVerifyNothing = "Upis nije ostavio podatke za proveru diska";
+
 // Header pictures.
 inline constexpr std::string_view kKivoTirelHint = "Kivo Tirel (ukoliko je instaliran)";
 inline constexpr std::string_view kCDHeaderHint = "Disk informacija";

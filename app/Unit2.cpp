@@ -127,6 +127,7 @@ void TfrmSettings::BuildControls() {
   Label2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   cShowFiles = CheckBox(body, "cShowFiles", text::kShowFilesCaption);
   cArchiveOnly = CheckBox(body, "cArchiveOnly", text::kArchiveOnlyCaption);
+  cVerify = CheckBox(body, "cVerify", text::kVerifyCaption, text::kVerifyHint);
 
   auto* import = new QHBoxLayout;
   import->addWidget(cImportSession);
@@ -146,6 +147,9 @@ void TfrmSettings::BuildControls() {
   grid->addWidget(cTestWrite, 5, 0);
   grid->addWidget(cEject, 5, 1);
   grid->addWidget(cArchiveOnly, 6, 0, 1, 2);
+  // Under the options that act once the recording has ended; the archive box's caption takes
+  // both columns.
+  grid->addWidget(cVerify, 7, 0, 1, 2);
 
   Label4 = Label(body, "Label4", Q(text::kCacheSizeCaption));
   sCacheSize = new QSlider(Qt::Horizontal, body);
@@ -158,8 +162,8 @@ void TfrmSettings::BuildControls() {
   cache->addWidget(Label4);
   cache->addWidget(sCacheSize, 1);
   cache->addWidget(Label3);
-  grid->addLayout(cache, 7, 0, 1, 2);
-  grid->setRowStretch(8, 1);
+  grid->addLayout(cache, 8, 0, 1, 2);
+  grid->setRowStretch(9, 1);
 
   Button1 = Button(body, "Button1", text::kApplyCaption);
   Button2 = Button(body, "Button2", text::kCancelCaption);
@@ -170,7 +174,7 @@ void TfrmSettings::BuildControls() {
   buttons->addWidget(Button1);
   buttons->addWidget(Button2);
   buttons->addWidget(Button3);
-  grid->addLayout(buttons, 9, 0, 1, 2);
+  grid->addLayout(buttons, 10, 0, 1, 2);
 }
 
 void TfrmSettings::FormShow() {
@@ -190,6 +194,7 @@ void TfrmSettings::FormShow() {
   Label2->setToolTip(Label2->text());
   eSession->setText(QString::number(o.SessionToImport));
   cArchiveOnly->setChecked(o.ArchiveOnly);
+  cVerify->setChecked(o.VerifyAfterRecording);
   cUnderrunProtection->setChecked(b.UnderrunProtection);
   cUnderrunProtection->setEnabled((b.Capabilities.load() & kUnderrunProtection) != 0);
   sCacheSize->setValue(b.CacheSize() / kMegabyte);
@@ -265,6 +270,7 @@ void TfrmSettings::AdvGlowButton1Click() {
   if (import && *session == 0) Inform(this, Q(text::kSessionZero));
   o.SessionToImport = static_cast<std::int8_t>(*session);
   o.QuickSaveISO = cQuickSaveISO->isChecked();
+  o.VerifyAfterRecording = cVerify->isChecked();
 
   if (!WriteConfiguration(target_.config, o, target_.keepPath, b)) {
     const std::string line = std::string(text::kSettingsNotSaved) + target_.config.error();

@@ -73,6 +73,7 @@ class TfrmSettings : public QDialog {
   QLabel* Label2 = nullptr;
   QCheckBox* cShowFiles = nullptr;
   QCheckBox* cArchiveOnly = nullptr;
+  QCheckBox* cVerify = nullptr;
   QLabel* Label4 = nullptr;
   QSlider* sCacheSize = nullptr;
   QLabel* Label3 = nullptr;

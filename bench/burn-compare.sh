@@ -7,7 +7,8 @@
 # For each tree, from a warm page cache (every tree is read once before anything is timed):
 #   cat           cat of every file to /dev/null (large files), or tar | cat (small files):
 #                 the floor any reader of these files stands on
-#   mkiso         kivoardel-cli mkiso --streamed -o /dev/null: cache thread + writer thread in
+#   mkiso         kivoardel-cli mkiso --streamed into a file in memory (/dev/shm; the save flushes
+#                 and checks its file, which /dev/null refuses): cache thread + writer thread in
 #                 file mode
 #   burn          kivoardel-cli burn onto a blank DVD+R in a virtual recorder at time scale 0
 #                 (unthrottled): the same pipeline plus the drive commands, and the recorder
@@ -26,17 +27,9 @@
 # command N times and keeps the fastest (default 3); every run is listed.
 set -euo pipefail
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
-cli=$build/bin/kivoardel-cli
-vrctl=$build/bin/kivo-vrctl
-scale=${SCALE:-1}
-runs=${RUNS:-3}
+source "$(dirname "$0")/cli-bench.sh"
 bench=${BENCH_DIR:-/tmp/kivo-bench-burn}
 timer=$root/bench/thread-cpu.py
-for tool in "$cli" "$vrctl"; do
-  [ -x "$tool" ] || { echo "no $tool: build kivoardel-cli, kivo-vrctl and wnaspi32 first" >&2; exit 1; }
-done
 for tool in python3 tar; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
@@ -104,7 +97,8 @@ for tree in large small; do
     # GNU tar does not read file data when its archive is /dev/null: the pipe to cat makes it.
     result[cat]=$(measure cat sh -c "tar cf - -C '$src' . | cat >/dev/null")
   fi
-  result[mkiso]=$(measure mkiso "$cli" mkiso --streamed -o /dev/null "$src")
+  result[mkiso]=$(measure mkiso "$cli" mkiso --streamed -o /dev/shm/kivo-bench.iso "$src")
+  rm -f /dev/shm/kivo-bench.iso
   result[burn]=$(measure burn env KIVO_VIRTUAL_RECORDER="$bench/recorder" "$cli" burn "$src")
   rm -rf "$bench/recorder"
   base=${result[cat]%% *}

@@ -10,7 +10,6 @@
 #include "cli/Progress.h"
 #include "cli/Verification.h"
 #include "engine/iso/TZelvoBurner.h"
-#include "engine/platform/Time.h"
 
 namespace kivo::cli {
 
@@ -73,13 +72,11 @@ int Burn(const BurnOptions& options) {
   burner->BuildHeader(nullptr);
 
   WriteDoneWait wait(*burner);
-  // Sources are read from here on: one written to after this moment changed under the recording.
-  const std::int64_t startedAt = platform::WallClockNanoseconds();
   burner->RecordCompilation();
   const std::string error = wait.Wait(true);
   if (!error.empty()) return Fail(error);
   // A test write leaves nothing on the disc to read back.
-  if (options.verify && !options.testWrite && VerifyRecording(*burner, options.device, startedAt) != 0) {
+  if (options.verify && !options.testWrite && VerifyRecording(*burner) != 0) {
     return Fail("the disc does not hold the sources as they were recorded (named above)");
   }
   return ReportLeftOut("burn", leftOut);
@@ -95,7 +92,7 @@ void AddBurnCommand(CLI::App& app, int& exitStatus) {
   command->add_flag("--finalize", options->finalize, "Close the disc: no further session can be added");
   command->add_flag("--test-write", options->testWrite, "Simulate the write: the disc stays as it is");
   command->add_flag("--no-opc", options->noOpc, "Skip the power calibration before writing");
-  command->add_flag("--verify", options->verify, "Read the session back and compare every file with its source");
+  command->add_flag("--verify", options->verify, "Read the session back and compare every file with what was recorded from its source");
   command->add_option("--import-session", options->importSession,
                       "Carry the files of this session of the disc over (1 = first, -1 = last)");
   AddCompilationOptions(*command, options->compilation);

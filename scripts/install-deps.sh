@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  libfmt-dev libutfcpp-dev libcli11-dev nlohmann-json3-dev libjpeg-dev libattr1-dev
+  libfmt-dev libutfcpp-dev libxxhash-dev libcli11-dev nlohmann-json3-dev libjpeg-dev libattr1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xorriso genisoimage p7zip-full libarchive-tools attr
   qt6-base-dev libgl-dev xvfb xauth imagemagick fonts-dejavu-core

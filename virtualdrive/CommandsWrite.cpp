@@ -42,7 +42,7 @@ ScsiResult Read10(DriveContext& ctx, const Command& cmd) {
   const std::uint32_t count = be16(cmd.bytes() + 7);
   if (count == 0) return ScsiResult::Good();
   if (auto error = CheckRead(d, lba, count)) return ScsiResult::Check(*error);
-  if (auto bad = ctx.faults.TakeMediumError(lba, count)) {
+  if (auto bad = ctx.faults.TakeMediumError(lba, count, false)) {
     ctx.faultsChanged = true;
     return ScsiResult::Check(sense::kUnrecoveredReadError, std::nullopt, *bad);
   }
@@ -64,7 +64,7 @@ ScsiResult Write10(DriveContext& ctx, const Command& cmd) {
   WriteTarget target;
   if (auto error = CheckWrite(d, lba, count, simulated ? ctx.state.simulatedBlocks : 0, target))
     return ScsiResult::Check(*error);
-  if (auto bad = ctx.faults.TakeMediumError(lba, count)) {
+  if (auto bad = ctx.faults.TakeMediumError(lba, count, true)) {
     ctx.faultsChanged = true;
     return ScsiResult::Check(sense::kWriteError, std::nullopt, *bad);
   }

@@ -42,9 +42,9 @@ std::optional<CommandFault> Faults::TakeCommandFault(std::uint8_t opcode) {
   return std::nullopt;
 }
 
-std::optional<std::uint32_t> Faults::TakeMediumError(std::uint32_t lba, std::uint32_t count) {
+std::optional<std::uint32_t> Faults::TakeMediumError(std::uint32_t lba, std::uint32_t count, bool write) {
   for (auto it = mediumErrors.begin(); it != mediumErrors.end(); ++it) {
-    if (it->count == 0 || it->lba < lba || it->lba - lba >= count) continue;
+    if (it->count == 0 || it->lba < lba || it->lba - lba >= count || (write && it->readsOnly)) continue;
     const std::uint32_t bad = it->lba;
     Use(it->count);
     if (it->count == 0) mediumErrors.erase(it);
@@ -81,7 +81,10 @@ nlohmann::json FaultsToJson(const Faults& faults) {
     commands.push_back(c);
   }
   auto& errors = j["mediumErrors"] = nlohmann::json::array();
-  for (const auto& m : faults.mediumErrors) errors.push_back({{"lba", m.lba}, {"count", m.count}});
+  for (const auto& m : faults.mediumErrors) {
+    errors.push_back({{"lba", m.lba}, {"count", m.count}});
+    if (m.readsOnly) errors.back()["readsOnly"] = true;
+  }
   if (!faults.corruptions.empty()) {
     auto& corruptions = j["corruptions"] = nlohmann::json::array();
     for (const auto& c : faults.corruptions) corruptions.push_back({{"lba", c.lba}, {"count", c.count}});
@@ -122,7 +125,7 @@ bool FaultsFromJson(const nlohmann::json& j, Faults& faults, std::string& error)
       result.commands.push_back(f);
     }
     for (const auto& m : j.value("mediumErrors", nlohmann::json::array()))
-      result.mediumErrors.push_back({m.at("lba").get<std::uint32_t>(), m.value("count", -1)});
+      result.mediumErrors.push_back({m.at("lba").get<std::uint32_t>(), m.value("count", -1), m.value("readsOnly", false)});
     for (const auto& c : j.value("corruptions", nlohmann::json::array()))
       result.corruptions.push_back({c.at("lba").get<std::uint32_t>(), c.value("count", 1u)});
     result.noCapabilitiesPage = j.value("noCapabilitiesPage", false);

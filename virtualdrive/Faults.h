@@ -30,6 +30,9 @@ struct CommandFault {
 struct MediumErrorFault {
   std::uint32_t lba = 0;
   int count = -1;
+  // Writes go through: a sector that was recorded well and no longer reads, as a scratched or
+  // aging disc has them.
+  bool readsOnly = false;
   bool operator==(const MediumErrorFault&) const = default;
 };
 
@@ -59,7 +62,7 @@ struct Faults {
   std::optional<CommandFault> TakeCommandFault(std::uint8_t opcode);
   // Whether [lba, lba + count) touches a block with a medium error; consumes one use and gives
   // the failing block.
-  std::optional<std::uint32_t> TakeMediumError(std::uint32_t lba, std::uint32_t count);
+  std::optional<std::uint32_t> TakeMediumError(std::uint32_t lba, std::uint32_t count, bool write);
   // Changes the bytes of the sectors of a write at lba that a corruption covers (every byte
   // inverted); data holds count sectors. False when none is covered.
   bool Corrupt(std::uint32_t lba, std::uint32_t count, std::uint8_t* data) const;

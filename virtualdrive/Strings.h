@@ -64,6 +64,7 @@ inline constexpr std::string_view kHelpKill =
 inline constexpr std::string_view kHelpIgnore = "answer a command GOOD without carrying it out COUNT times";
 inline constexpr std::string_view kHelpAfter = "answer this many of the commands normally first";
 inline constexpr std::string_view kHelpMediumError = "fail reads and writes of a block (COUNT -1: always)";
+inline constexpr std::string_view kHelpReadsOnly = "fail only the reads: the block was recorded well";
 inline constexpr std::string_view kHelpNoCapabilities = "refuse MODE SENSE of page 2Ah";
 inline constexpr std::string_view kHelpBlockDescriptor = "return mode pages behind a block descriptor";
 inline constexpr std::string_view kHelpNoGetConfiguration = "refuse GET CONFIGURATION";

@@ -53,6 +53,7 @@ class THandleStreamEx : public TStreamEx {
   std::int64_t ReadScattered(std::span<const std::span<std::uint8_t>> Pieces);
 
   bool HandleValid() const { return file_.IsOpen(); }
+  platform::FileVersion Version() const { return file_.Version(); }
   // Writes the file's data out to the disk and closes it; false when either failed (LastError
   // says why). A written file is closed here, where the failure can still be reported.
   bool Close();

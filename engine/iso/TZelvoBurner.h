@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -26,6 +27,7 @@
 namespace kivo {
 
 class TZelvoBurner;
+struct RecordedContent;
 
 // OnAddFile: the handler may change LongFileName, ShortFileName, DateTime and Skip. Skip
 // arrives set when the long name cannot be written in a Joliet record (more than 108 UTF-16
@@ -170,6 +172,9 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   bool StartErase(bool Quick);
   // Bytes handed to the drive or the image file by the running writer.
   std::atomic<std::int64_t> BytesWritten{0};
+  // What the last recording read from its sources, fingerprinted for the check of the disc
+  // afterwards; null while a recording starts or runs, after one that failed, and before any.
+  std::shared_ptr<const RecordedContent> LastRecordedContent();
 
   // --- steps that belong to recording discs ---
   // Sets SessionStart to the drive's next writable address; false when it cannot be learnt.
@@ -226,6 +231,7 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   bool StartWriterWhenPrimed(bool ToFile);
   // OnWriteDone on the main thread (the caller waits until it has run).
   void RaiseWriteDone(const std::string& error);
+  void KeepRecordedContent(std::shared_ptr<const RecordedContent> content);
   // Takes the drive for a recording before any command that could change the disc or the
   // drive's settings. When another program holds it, the recording ends at once with that as
   // its result.
@@ -242,6 +248,7 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   // bit. Kept here, not in the entries, as few compilations are made in that mode.
   std::unordered_map<const TFEntry*, std::int64_t> archiveStamps_;
   TDEntry* importDir_ = nullptr;
+  std::shared_ptr<const RecordedContent> recordedContent_;  // under Lock(): the writer sets it
   TFEntry bootEntry_;  // the names of the boot image's record, chosen by the layout
 };
 

@@ -179,6 +179,12 @@ std::int64_t File::Size() const {
   return ::fstat(fd_, &st) == 0 ? st.st_size : -1;
 }
 
+FileVersion File::Version() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return {};
+  return {st.st_size, std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
 bool File::SetSize(std::int64_t size) {
   int rc;
   do {

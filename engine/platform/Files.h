@@ -27,6 +27,14 @@ enum class SourceKind : std::uint8_t {
   BrokenLink,  // a symbolic link that leads nowhere, or round in a loop
 };
 
+// A file's size and modification time (Stamp) at one moment: a file whose version moved has
+// been written to in between.
+struct FileVersion {
+  std::int64_t size = -1;
+  std::int64_t stamp = 0;
+  bool operator==(const FileVersion&) const = default;
+};
+
 struct DirEntry {
   std::string name;        // the long name, as the file system holds it
   std::string alias;       // generated 8.3 alias; empty when the name already fits 8.3
@@ -37,6 +45,7 @@ struct DirEntry {
 
   // The modification time in nanoseconds since 1970: what tells one version of a file from the next.
   std::int64_t Stamp() const { return mtime * 1'000'000'000 + mtimeNanoseconds; }
+  FileVersion Version() const { return {static_cast<std::int64_t>(size), Stamp()}; }
   SourceKind kind = SourceKind::Regular;
 };
 
@@ -142,6 +151,7 @@ class File {
   // New position, or -1 on failure.
   std::int64_t Seek(std::int64_t offset, Origin origin);
   std::int64_t Size() const;  // -1 on failure
+  FileVersion Version() const;  // size -1 on failure
   bool SetSize(std::int64_t size);
   // Makes count bytes from position read as zeros without keeping storage for them (a hole in
   // a sparse file); the size stays. False when the file system cannot, or on failure.

@@ -20,6 +20,7 @@ constexpr std::uint8_t kSourceMessage = 4;
 
 bool TZelvoBurner::RecordImageFile(const std::string& FileName) {
   if (RefuseWhileBusy(*this)) return false;
+  KeepRecordedContent(nullptr);
   ActiveBurner = this;
   WriteAborted = false;
   if (!ClaimForRecording()) return false;

@@ -15,6 +15,7 @@ std::int32_t TZelvoBurner::SaveISO(const std::string& FileName, bool Quick) {
 
 std::int32_t TZelvoBurner::SaveISOStreamed(const std::string& FileName) {
   if (RefuseWhileBusy(*this)) return 0;
+  KeepRecordedContent(nullptr);
   WriteAborted = false;
   ISOFileName = FileName;
   TDEntry* importDir = RememberedImportDir();

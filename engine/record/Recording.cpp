@@ -17,6 +17,7 @@
 #include "engine/record/EraseThread.h"
 #include "engine/record/InterruptedSession.h"
 #include "engine/record/Preflight.h"
+#include "engine/record/RecordedContent.h"
 #include "engine/record/Strings.h"
 #include "engine/record/TCacheThread.h"
 #include "engine/record/TThWrite.h"
@@ -67,8 +68,19 @@ void TZelvoBurner::EndRecording(const std::string& error) {
   RaiseWriteDone(error);
 }
 
+std::shared_ptr<const RecordedContent> TZelvoBurner::LastRecordedContent() {
+  std::lock_guard lock(Lock());
+  return recordedContent_;
+}
+
+void TZelvoBurner::KeepRecordedContent(std::shared_ptr<const RecordedContent> content) {
+  std::lock_guard lock(Lock());
+  recordedContent_ = std::move(content);
+}
+
 bool TZelvoBurner::RecordCompilation() {
   if (RefuseWhileBusy(*this)) return false;
+  KeepRecordedContent(nullptr);
   ActiveBurner = this;
   WriteAborted = false;
   if (!ClaimForRecording()) return false;

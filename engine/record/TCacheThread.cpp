@@ -82,8 +82,10 @@ void TCacheThread::Run() {
   // The last data block is the only one shorter than the block size (the post-gap aside).
   if (assembly.fill > 0) {
     assembly.block.Length = assembly.fill;
-    queue_.Publish(&assembly.block, 0);
+    Queue(&assembly.block, 0);
   }
+  content_.Stream = streamHash_.Digest();
+  content_.StreamBytes = producedBytes_;
   if (postGap_) ProducePostGap();
   // The layout promised more than the sources held: a session shorter than its own directories
   // say is no success, and waiting for the missing bytes would hang the recording.
@@ -110,11 +112,11 @@ bool TCacheThread::ProduceHeader(Assembly& assembly) {
     std::memset(block.Data.get() + got, 0, static_cast<std::size_t>(n - got));
     if (n == setup_.BlockSize) {
       block.Length = n;
-      queue_.Publish(&block, n);
+      Queue(&block, n);
     } else {
       // The tail stays under assembly: the first file's bytes continue right after it.
       assembly = Assembly{std::move(block), n, setup_.BlockSize - n};
-      queue_.Publish(nullptr, n);
+      Queue(nullptr, n);
     }
     remaining -= n;
     if (!WaitForRoom(false)) return false;
@@ -142,13 +144,28 @@ bool TCacheThread::ProduceEntries(Assembly& assembly) {
     }
     // Directories' entries and entries imported from an earlier session have no data here.
     if (entry->IsDirectory() || entry->SourcePath.empty() || entry->Size == 0) continue;
-    if (!ProduceEntry(assembly, entry->SourcePath, entry->Size, entry->Size)) return false;
+    if (!ProduceFile(assembly, *entry)) return false;
   }
   return true;
 }
 
+bool TCacheThread::ProduceFile(Assembly& assembly, const TFEntry& entry) {
+  RecordedFile record;
+  record.Entry = &entry;
+  record.StreamOffset = producedBytes_;
+  record.Length = entry.Size;
+  fileHash_.Reset();
+  hashingFile_ = true;
+  const bool produced = ProduceEntry(assembly, entry.SourcePath, entry.Size, entry.Size, &record.Source);
+  hashingFile_ = false;
+  record.Hash = fileHash_.Digest();
+  record.SourceMatchedEntry = record.Source.size == entry.Size;
+  content_.Files.push_back(std::move(record));
+  return produced;
+}
+
 bool TCacheThread::ProduceEntry(Assembly& assembly, const std::string& path, std::int64_t length,
-                                std::int64_t mustRead) {
+                                std::int64_t mustRead, platform::FileVersion* opened) {
   if (length <= 0) return true;
   std::optional<TFileStreamEx> file;  // none: the entry is zero bytes
   if (!path.empty()) {
@@ -158,6 +175,7 @@ bool TCacheThread::ProduceEntry(Assembly& assembly, const std::string& path, std
       queue_.Fail(fmt::sprintf(recordtext::kCannotOpenFile, path));
       return false;
     }
+    if (opened != nullptr) *opened = file->Version();
   }
   bool exhausted = !file.has_value();
   std::int64_t read = 0;
@@ -196,13 +214,14 @@ bool TCacheThread::ProduceEntry(Assembly& assembly, const std::string& path, std
       read += got;
     }
     std::memset(at + got, 0, static_cast<std::size_t>(s - got));
+    if (hashingFile_) fileHash_.Update(at, static_cast<std::size_t>(n));
     assembly.fill += s;
     assembly.room -= s;
     left -= n;
 
     const bool full = assembly.room == 0;
     if (full) assembly.block.Length = assembly.fill;
-    const std::size_t queued = queue_.Publish(full ? &assembly.block : nullptr, s);
+    const std::size_t queued = Queue(full ? &assembly.block : nullptr, s);
     if (full) assembly.fill = 0;
     if (!Published(queued)) return false;
   }
@@ -234,13 +253,14 @@ std::int64_t TCacheThread::ProduceRun(Assembly& assembly, TFileStreamEx& file, s
     const auto filled = static_cast<std::size_t>(std::min<std::int64_t>(skip, static_cast<std::int64_t>(piece.size())));
     std::memset(piece.data() + filled, 0, piece.size() - filled);
     skip -= static_cast<std::int64_t>(filled);
+    if (hashingFile_) fileHash_.Update(piece.data(), piece.size());
   }
   assembly.block.Length = setup_.BlockSize;
-  queue_.Publish(&assembly.block, assembly.room);
+  Queue(&assembly.block, assembly.room);
   assembly = Assembly{};
   for (CacheBlock& block : blocks) {
     block.Length = setup_.BlockSize;
-    queue_.Publish(&block, setup_.BlockSize);
+    Queue(&block, setup_.BlockSize);
   }
   return total;
 }
@@ -250,6 +270,12 @@ bool TCacheThread::Published(std::size_t queued) {
   const auto count = static_cast<std::int32_t>(queued);
   SetPriorityLevel(count < blockLimit_ / 4 ? kLevelNormal : count < blockLimit_ / 2 ? kLevelBelowNormal : kLevelLowest);
   return WaitForRoom(true);
+}
+
+std::size_t TCacheThread::Queue(CacheBlock* full, std::int64_t produced) {
+  if (full != nullptr) streamHash_.Update(full->Data.get(), static_cast<std::size_t>(full->Length));
+  producedBytes_ += produced;
+  return queue_.Publish(full, produced);
 }
 
 void TCacheThread::ProducePostGap() {

@@ -15,6 +15,8 @@
 #include "engine/iso/Entries.h"
 #include "engine/iso/Streams.h"
 #include "engine/record/CacheQueue.h"
+#include "engine/record/ContentHash.h"
+#include "engine/record/RecordedContent.h"
 
 namespace kivo {
 
@@ -99,6 +101,9 @@ class TCacheThread {
   // 0 idle, 1 lowest, 2 below normal, 3 normal.
   std::uint8_t PriorityLevel() const { return priorityLevel_.load(); }
   std::size_t QueuedBlocks() const { return queue_.QueuedBlocks(); }
+  // The fingerprints of the session's sectors and of every file, taken as they were read. Only
+  // after WaitFor, once production was completed; StartSector is the writer's to fill in.
+  RecordedContent TakeContent() { return std::move(content_); }
 
  private:
   // The block under assembly: file pieces are read straight into it until it is full.
@@ -111,9 +116,13 @@ class TCacheThread {
   void Run();
   bool ProduceHeader(Assembly& assembly);
   bool ProduceEntries(Assembly& assembly);
+  // A file of the compilation, fingerprinted on its way into the stream.
+  bool ProduceFile(Assembly& assembly, const TFEntry& entry);
   // One source entry occupying length bytes: a file, or zeros when path is empty. A file that
-  // yields fewer than mustRead bytes is worth a log line.
-  bool ProduceEntry(Assembly& assembly, const std::string& path, std::int64_t length, std::int64_t mustRead);
+  // yields fewer than mustRead bytes is worth a log line. opened receives the file's version
+  // as it was opened.
+  bool ProduceEntry(Assembly& assembly, const std::string& path, std::int64_t length, std::int64_t mustRead,
+                    platform::FileVersion* opened = nullptr);
   // Reads the rest of the block under assembly and the whole blocks after it that the entry
   // fills and the queue has room for, with one read, and queues them. Returns the entry's
   // bytes taken (got of them read from the file, the rest zeros): 0 when there is not a whole
@@ -121,6 +130,9 @@ class TCacheThread {
   std::int64_t ProduceRun(Assembly& assembly, TFileStreamEx& file, std::int64_t left, std::int64_t& got);
   // After a publish: the producer's priority follows the queue's fill, and it waits for room.
   bool Published(std::size_t queued);
+  // Queues a finished block (full, when given) into the stream's fingerprint and the queue,
+  // and counts produced more bytes as held. Returns the queue length afterwards.
+  std::size_t Queue(CacheBlock* full, std::int64_t produced);
   void ProducePostGap();
   void FinishDelivery();
   // Waits while the queue is full; false after the abort procedure.
@@ -133,6 +145,12 @@ class TCacheThread {
   bool postGap_ = false;
   CacheQueue queue_;
   std::atomic<std::uint8_t> priorityLevel_{2};
+  // The cache thread's own: fingerprints of the stream and of the file being read.
+  ContentHasher streamHash_;
+  ContentHasher fileHash_;
+  bool hashingFile_ = false;  // the entry being produced is a file of the compilation
+  std::int64_t producedBytes_ = 0;
+  RecordedContent content_;
   std::thread thread_;  // last: started once everything above is in place
 };
 

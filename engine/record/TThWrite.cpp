@@ -14,6 +14,7 @@
 #include "engine/record/FormatLists.h"
 #include "engine/record/FormatWait.h"
 #include "engine/record/InterruptedSession.h"
+#include "engine/record/RecordedContent.h"
 #include "engine/record/Recording.h"
 #include "engine/record/SenseCodes.h"
 #include "engine/record/SessionClosing.h"
@@ -343,6 +344,13 @@ void TThWrite::Finish() {
   {
     std::lock_guard lock(burner_.Lock());
     result = cache_.Status();
+  }
+  // Only a recording that ended well is worth checking against what it read.
+  if (result.empty()) {
+    cache_.WaitFor();
+    auto content = std::make_shared<RecordedContent>(cache_.TakeContent());
+    content->StartSector = base_;
+    burner_.KeepRecordedContent(std::move(content));
   }
   // Before the writer counts as ended: a recording started right after it must not lose its
   // claim to this one's release.

@@ -86,5 +86,42 @@ INSTANTIATE_TEST_SUITE_P(Media, BurnWindowTest,
                                            BurnCase{"dvd-r", Qt::PartiallyChecked, "Grayed"}),
                          [](const auto& info) { return kivo::testing::TestName(info.param.medium); });
 
+// With the verify option on, a burn reads the disc back: a clean one logs how many files were
+// verified; on a disc that stored a sector of the large file wrongly, answering the write as
+// good, that file alone is named and the verify is logged as failed.
+TEST_F(WindowTest, VerifyAfterTheBurnLogsItsVerdict) {
+  const fs::path src = fs::path(tmp.str()) / "src";
+  kivo::testing::WriteTree(src, {{"big.bin", kivo::testing::Content("b", 400000)},
+                                 {"small.txt", kivo::testing::Content("s", 3000)}});
+  const QString big = QString::fromStdString((src / "big.bin").string());
+  const QString small = QString::fromStdString((src / "small.txt").string());
+  const QString passed = "Provera diska: svih 2 datoteka je ispravno";
+  const QString failed = "Provera diska NIJE uspela: ispravno 1, neispravno 1 datoteka";
+  // The burn, until the verdict awaited (or the recording's failure) is in the log.
+  const auto burn = [&](const QString& verdict) {
+    Drop({big, small});
+    BoxAnswerer answer("yes");
+    Control<QToolButton>("bBurn")->click();
+    return WaitFor([&] { return LogHas(verdict) || LogHas("Upis je završen sa greškama"); });
+  };
+  Insert("dvd+r");
+  OpenWindow();
+  window->Options.VerifyAfterRecording = true;
+  ASSERT_TRUE(burn(passed)) << window->LogText().toStdString();
+  EXPECT_TRUE(LogHas(passed)) << window->LogText().toStdString();
+  EXPECT_EQ(window->State(), WindowState::Idle);
+
+  // The files start past sector 100 and the large one takes 196 sectors, whichever comes first.
+  Insert("dvd+r");
+  std::string error;
+  ASSERT_TRUE(recorder->EditFaults([](vdrive::Faults& faults) { faults.corruptions.push_back({300, 1}); }, error)) << error;
+  Control<CompilationList>("clBox")->clear();
+  ASSERT_TRUE(burn(failed)) << window->LogText().toStdString();
+  EXPECT_TRUE(LogHas("Razlikuje se na disku: " + big)) << window->LogText().toStdString();
+  EXPECT_FALSE(LogHas("Razlikuje se na disku: " + small)) << window->LogText().toStdString();
+  EXPECT_TRUE(LogHas(failed)) << window->LogText().toStdString();
+  EXPECT_EQ(window->State(), WindowState::Idle);
+}
+
 }  // namespace
 }  // namespace kivo::app::testing

@@ -19,7 +19,7 @@ namespace {
 using platform::PrivateProfile;
 using platform::testing::TempDir;
 
-// Everything the fifteen keys reach, in one comparable value.
+// Everything the sixteen keys reach, in one comparable value.
 struct Settings {
   bool archiveOnly = false;
   KeepPath keepPath = KeepPath::Unchecked;
@@ -36,10 +36,11 @@ struct Settings {
   bool bootable = false;
   std::string volume;
   int cacheSize = 8392704;
+  bool verify = false;
 
   auto Tie() const {
     return std::tie(archiveOnly, keepPath, finalize, joliet, testWrite, opc, quickSave, session, eject, showFiles,
-                    import, bootImage, bootable, volume, cacheSize);
+                    import, bootImage, bootable, volume, cacheSize, verify);
   }
   bool operator==(const Settings& other) const { return Tie() == other.Tie(); }
 };
@@ -49,7 +50,7 @@ std::ostream& operator<<(std::ostream& out, const Settings& s) {
              << " joliet " << s.joliet << " test " << s.testWrite << " opc " << s.opc << " quick " << s.quickSave
              << " session " << s.session << " eject " << s.eject << " show " << s.showFiles << " import " << s.import
              << " boot \"" << s.bootImage << "\" bootable " << s.bootable << " volume \"" << s.volume << "\" cache "
-             << s.cacheSize;
+             << s.cacheSize << " verify " << s.verify;
 }
 
 // The burner as the main window sets it up before it reads the file.
@@ -63,11 +64,11 @@ void DesignValues(TZelvoBurner& burner) {
 Settings Capture(const WindowOptions& o, KeepPath keepPath, const TZelvoBurner& b) {
   return {o.ArchiveOnly, keepPath,     b.FinalizeDisc, b.JolietFileSystem,      b.TestWrite,
           b.PerformOPC,  o.QuickSaveISO, o.SessionToImport, o.EjectWhenDone, o.ShowFilesBeforeWrite,
-          o.ImportPreviousSession, b.BootImage, b.Bootable, b.IdVolume, b.CacheSize()};
+          o.ImportPreviousSession, b.BootImage, b.Bootable, b.IdVolume, b.CacheSize(), o.VerifyAfterRecording};
 }
 
 void Apply(const Settings& s, WindowOptions& o, TZelvoBurner& b) {
-  o = {s.archiveOnly, s.eject, s.showFiles, s.import, static_cast<std::int8_t>(s.session), s.quickSave};
+  o = {s.archiveOnly, s.eject, s.showFiles, s.import, static_cast<std::int8_t>(s.session), s.quickSave, s.verify};
   b.FinalizeDisc = s.finalize;
   b.JolietFileSystem = s.joliet;
   b.TestWrite = s.testWrite;
@@ -107,17 +108,18 @@ TEST(Configuration, FileTextGivesTheseOptions) {
       {"every key set",
        "[KivoArdelOpcije]\nArhivskeDatoteke=1\nSavePath=Checked\nCloseDisc=1\nIzbaciDisk=1\nJolietFS=0\n"
        "Bootable=1\nTestUpis=1\nBrzoCuvanjeISO=1\nPokaziDatoteke=1\nPOPC=0\nBrojSesije=7\nUvozSesije=1\n"
-       "BootImage=C:\\boot\\x.img\nNazivDiska=Arhiva, 2026\nVelicinaKesa=16777216\n",
+       "BootImage=C:\\boot\\x.img\nNazivDiska=Arhiva, 2026\nVelicinaKesa=16777216\nProveriDisk=1\n",
        With([](Settings& s) {
          s = {true, KeepPath::Checked, true, false, true, false, true, 7, true, true, true, "C:\\boot\\x.img", true,
-              "Arhiva, 2026", 16777216};
+              "Arhiva, 2026", 16777216, true};
        })},
       {"names in any case", "[kivoardelopcije]\ntestupis=1\nNAZIVDISKA=Mali\npopc=0\n",
        With([](Settings& s) { s.testWrite = true; s.volume = "Mali"; s.opc = false; })},
       {"any whole number but 0 is true", "[KivoArdelOpcije]\nArhivskeDatoteke=-7\nIzbaciDisk=+2\nJolietFS=00\n",
        With([](Settings& s) { s.archiveOnly = true; s.eject = true; s.joliet = false; })},
       {"a value that is no whole number counts as missing",
-       "[KivoArdelOpcije]\nPOPC=no\nJolietFS=0x0\nTestUpis=1.0\nVelicinaKesa=16M\nUvozSesije=1\nBrojSesije=abc\n",
+       "[KivoArdelOpcije]\nPOPC=no\nJolietFS=0x0\nTestUpis=1.0\nVelicinaKesa=16M\nUvozSesije=1\nBrojSesije=abc\n"
+       "ProveriDisk=da\n",
        With([](Settings& s) { s.import = true; })},
       {"grayed in any case", "[KivoArdelOpcije]\nSavePath=gRaYeD\n", With([](Settings& s) { s.keepPath = KeepPath::Grayed; })},
       {"checked in any case", "[KivoArdelOpcije]\nSavePath=CHECKED\n", With([](Settings& s) { s.keepPath = KeepPath::Checked; })},
@@ -144,7 +146,7 @@ TEST(Configuration, FileTextGivesTheseOptions) {
 // cannot hide behind equal values; then all at once.
 TEST(Configuration, EveryValueSavedReadsBack) {
   const Settings everything{true, KeepPath::Grayed, true, false, true, false, true, -1, true, true, true,
-                            "/boot/a b,c.img", true, "Novi disk", 4194304};
+                            "/boot/a b,c.img", true, "Novi disk", 4194304, true};
   const std::vector<Settings> cases = {
       With([](Settings& s) { s.archiveOnly = true; }),   With([](Settings& s) { s.keepPath = KeepPath::Checked; }),
       With([](Settings& s) { s.keepPath = KeepPath::Grayed; }), With([](Settings& s) { s.finalize = true; }),
@@ -153,7 +155,8 @@ TEST(Configuration, EveryValueSavedReadsBack) {
       With([](Settings& s) { s.eject = true; }),         With([](Settings& s) { s.showFiles = true; }),
       With([](Settings& s) { s.import = true; s.session = 5; }), With([](Settings& s) { s.bootImage = "C:\\b.img"; }),
       With([](Settings& s) { s.bootable = true; }),      With([](Settings& s) { s.volume = "Disk"; }),
-      With([](Settings& s) { s.cacheSize = 67108864; }), everything,
+      With([](Settings& s) { s.cacheSize = 67108864; }), With([](Settings& s) { s.verify = true; }),
+      everything,
   };
   for (const Settings& saved : cases) {
     SCOPED_TRACE(::testing::PrintToString(saved));
@@ -199,7 +202,7 @@ TEST(Configuration, FirstSaveCreatesTheFileWithTheKeysInTheirOrder) {
   EXPECT_EQ(tmp.Read("config/KivoArdel.ini"),
             "[KivoArdelOpcije]\nArhivskeDatoteke=0\nSavePath=Unchecked\nCloseDisc=0\nIzbaciDisk=0\nJolietFS=1\n"
             "Bootable=0\nTestUpis=0\nBrzoCuvanjeISO=0\nPokaziDatoteke=0\nPOPC=1\nBrojSesije=0\nUvozSesije=0\n"
-            "BootImage=\nNazivDiska=\nVelicinaKesa=8392704\n");
+            "BootImage=\nNazivDiska=\nVelicinaKesa=8392704\nProveriDisk=0\n");
 }
 
 // One refused value stops the whole save: the file keeps every old setting, not half of the new.

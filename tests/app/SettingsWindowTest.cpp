@@ -174,6 +174,8 @@ TEST_F(SettingsWindowTest, EveryControlReachesTheBurnerOrTheWindowAndTheFile) {
        {{"UvozSesije", "1"}, {"BrojSesije", "-1"}}},
       {"cQuickSaveISO", [](auto& t) { t.Click("cQuickSaveISO"); }, [](auto& w) { return w.Options.QuickSaveISO; },
        {{"BrzoCuvanjeISO", "1"}}},
+      {"cVerify", [](auto& t) { t.Click("cVerify"); }, [](auto& w) { return w.Options.VerifyAfterRecording; },
+       {{"ProveriDisk", "1"}}},
   };
   for (const ControlCase& c : cases) {
     SCOPED_TRACE(c.control);
@@ -201,6 +203,7 @@ TEST_F(SettingsWindowTest, OpensOverTheMainWindowShowingTheCurrentState) {
   window->Options.ImportPreviousSession = true;
   window->Options.SessionToImport = -1;
   window->Options.EjectWhenDone = true;
+  window->Options.VerifyAfterRecording = true;
   ChooserAnswerer chooser("");
   ASSERT_NE(OpenSettings(), nullptr);
   QTest::qWait(100);
@@ -215,6 +218,15 @@ TEST_F(SettingsWindowTest, OpensOverTheMainWindowShowingTheCurrentState) {
   EXPECT_TRUE(In<QCheckBox>("cCloseDisc")->isChecked());
   EXPECT_TRUE(In<QCheckBox>("cEject")->isChecked());
   EXPECT_TRUE(In<QCheckBox>("cJoliet")->isChecked());
+  EXPECT_TRUE(In<QCheckBox>("cVerify")->isChecked());
+  EXPECT_EQ(In<QCheckBox>("cVerify")->text(), "Proveri disk posle upisa");
+  // The verify box, added below the archive box, leaves the window its size and cuts no control.
+  for (const char* name : {"cVerify", "cArchiveOnly", "sCacheSize", "Button1"}) {
+    const auto* box = In<QWidget>(name);
+    EXPECT_GE(box->width(), box->minimumSizeHint().width()) << name;
+    EXPECT_GE(box->height(), box->sizeHint().height()) << name;
+    EXPECT_TRUE(settings->rect().contains(QRect(box->mapTo(settings, QPoint()), box->size()))) << name;
+  }
   EXPECT_EQ(In<QSlider>("sCacheSize")->value(), 8);
   EXPECT_EQ(In<QLabel>("Label3")->text(), " 8 MB");
   EXPECT_EQ(In<QCheckBox>("cUnderrunProtection")->isEnabled(), (b.Capabilities.load() & kUnderrunProtection) != 0);

@@ -34,6 +34,14 @@ class VerifyTest : public DiscTest {
     }
     return std::stoul(listing.output.substr(listing.output.rfind('[', at) + 1));
   }
+  // The tree below source, made into an image by another program; empty when that failed.
+  fs::path OtherProgramsImage() {
+    WriteTree(source, kTree);
+    const fs::path image = Folder("image") / "other.iso";
+    const CommandResult made = RunCommand("xorriso -as mkisofs -J -o " + Quoted(image.string()) + " " + Quoted(source.string()));
+    EXPECT_EQ(made.status, 0) << made.output;
+    return made.status == 0 ? image : fs::path();
+  }
   fs::path source = Folder("source");
 };
 
@@ -63,10 +71,8 @@ TEST_F(VerifyTest, NamesEveryFileThatIsMissingExtraOrDifferent) {
 // names that file.
 TEST_F(VerifyTest, ChecksADiscOfAnotherProgramAndNamesAnUnreadableFile) {
   KIVO_REQUIRE_CLI("verify", "");
-  WriteTree(source, kTree);
-  const fs::path image = Folder("image") / "other.iso";
-  const CommandResult made = RunCommand("xorriso -as mkisofs -J -o " + Quoted(image.string()) + " " + Quoted(source.string()));
-  ASSERT_EQ(made.status, 0) << made.output;
+  const fs::path image = OtherProgramsImage();
+  ASSERT_FALSE(image.empty());
   Vrctl({"insert", "rom:" + image.string()});
   const CommandResult same = Verify();
   EXPECT_EQ(same.status, 0) << same.output;
@@ -79,26 +85,65 @@ TEST_F(VerifyTest, ChecksADiscOfAnotherProgramAndNamesAnUnreadableFile) {
   EXPECT_NE(unreadable.output.find("2 files verified;"), std::string::npos) << unreadable.output;
 }
 
-// burn --verify reads the new session back: a disc that stored other bytes than it was sent for
-// one file's blocks, answering the writes as good, is caught and that file alone is named.
-TEST_F(VerifyTest, BurnVerifyNamesTheFileADiscStoredWrongly) {
+// burn --verify reads the new session back on every medium kind: a disc that stored other bytes
+// than it was sent for one file's blocks, answering the writes as good, is caught and that file
+// alone is named; a directory block that no longer reads is named as such.
+class BurnVerifyTest : public VerifyTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(BurnVerifyTest, NamesTheFileADiscStoredWronglyAndAnUnreadableDirectory) {
   KIVO_REQUIRE_CLI("burn", "--verify");
+  const std::string kind = GetParam();
   WriteTree(source, kTree);
-  for (const char* kind : {"cd-r", "dvd-r", "dvd+rw", "dvd-ram"}) {
-    SCOPED_TRACE(kind);
-    Insert(kind);
-    const CommandResult good = Cli({"burn", "--verify", source.string()});
-    EXPECT_EQ(good.status, 0) << good.output;
-    EXPECT_NE(good.output.find("all 3 files verified"), std::string::npos) << good.output;
-    // The same tree on a fresh disc of the kind lands in the same blocks.
-    const unsigned long block = FirstBlockOf("c.txt");
-    Insert(kind);
-    Vrctl({"fault", "corrupt", std::to_string(block), "1"});
-    const CommandResult bad = Cli({"burn", "--verify", source.string()});
-    EXPECT_EQ(bad.status, 1) << bad.output;
-    EXPECT_NE(bad.output.find("differs: docs/c.txt\n2 files verified; 1 differ,"), std::string::npos) << bad.output;
-    Vrctl({"fault", "clear"});
-  }
+  Insert(kind);
+  const CommandResult good = Cli({"burn", "--verify", source.string()});
+  EXPECT_EQ(good.status, 0) << good.output;
+  EXPECT_NE(good.output.find("all 3 files verified"), std::string::npos) << good.output;
+  // The same tree on a fresh disc of the kind lands in the same blocks.
+  const unsigned long fileBlock = FirstBlockOf("c.txt");
+  const unsigned long rootBlock = FirstBlockOf("]  . ");
+
+  Insert(kind);
+  Vrctl({"fault", "corrupt", std::to_string(fileBlock), "1"});
+  const CommandResult bad = Cli({"burn", "--verify", source.string()});
+  EXPECT_EQ(bad.status, 1) << bad.output;
+  EXPECT_NE(bad.output.find("differs: docs/c.txt\n2 files verified; 1 differ,"), std::string::npos) << bad.output;
+  Vrctl({"fault", "clear"});
+
+  Insert(kind);
+  Vrctl({"fault", "medium-error", std::to_string(rootBlock), "-1", "--reads-only"});
+  const CommandResult unreadable = Cli({"burn", "--verify", source.string()});
+  EXPECT_EQ(unreadable.status, 1) << unreadable.output;
+  const std::string named = "cannot be read from the disc: the session's directory area, sectors " +
+                            std::to_string(rootBlock) + " to " + std::to_string(rootBlock) + "\n3 files verified;";
+  EXPECT_NE(unreadable.output.find(named), std::string::npos) << unreadable.output;
+  Vrctl({"fault", "clear"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Media, BurnVerifyTest,
+                         ::testing::Values("cd-r", "cd-rw", "dvd-r", "dvd-rw", "dvd+r", "dvd+r-dl", "dvd+rw", "dvd-ram"),
+                         [](const auto& info) { return TestName(info.param); });
+
+// burn-image --verify: the disc against the image recorded on it, and where a disc that stored
+// other bytes differs from it.
+TEST_F(VerifyTest, BurnImageVerifyNamesTheFirstSectorsThatDiffer) {
+  KIVO_REQUIRE_CLI("burn-image", "--verify");
+  const fs::path image = OtherProgramsImage();
+  ASSERT_FALSE(image.empty());
+  const auto sectors = fs::file_size(image) / 2048;
+
+  Insert("dvd+r");
+  const CommandResult good = Cli({"burn-image", "--verify", image.string()});
+  EXPECT_EQ(good.status, 0) << good.output;
+  EXPECT_NE(good.output.find("the disc holds the image: all " + std::to_string(sectors) + " sectors verified"),
+            std::string::npos)
+      << good.output;
+
+  Insert("dvd+r");
+  Vrctl({"fault", "corrupt", "40", "3"});
+  const CommandResult bad = Cli({"burn-image", "--verify", image.string()});
+  EXPECT_EQ(bad.status, 1) << bad.output;
+  EXPECT_NE(bad.output.find("differs from the image: sectors 40 to 42\n"), std::string::npos) << bad.output;
+  Vrctl({"fault", "clear"});
 }
 
 }  // namespace

@@ -9,11 +9,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/iso/TZelvoBurner.h"
+#include "engine/record/ContentHash.h"
+#include "engine/record/DiscCheck.h"
 #include "engine/record/FormatLists.h"
 #include "engine/record/FormatWait.h"
 #include "engine/record/Recording.h"
@@ -364,6 +367,64 @@ TEST_F(WriterTest, ClosesADvdRThatTakesItsTime) {
   ASSERT_EQ(Burn(), "");
   EXPECT_EQ(CountOf(drive->Sent(), kCloseTrackSession), 3u);
   EXPECT_EQ(drive->Disc().closedSessions, 1u);
+}
+
+ContentHash HashOf(const void* data, std::size_t length) {
+  ContentHasher hasher;
+  hasher.Update(data, length);
+  return hasher.Digest();
+}
+
+// The recording fingerprints what it sends while it reads the sources: each file as its source
+// held it and the session as the disc received it. The check after the recording finds that
+// disc as sent, names the one file whose sector the disc stored wrongly, and a source written to
+// while it was recorded as changed (written to as the drive closes the track: every source has
+// been read by then), the disc being no worse for it.
+TEST_F(WriterTest, TheCheckAfterTheRecordingNamesWhatTheDiscOrTheSourcesChanged) {
+  const auto check = [this] {
+    const auto content = burner->LastRecordedContent();
+    EXPECT_NE(content, nullptr);
+    std::atomic<std::int64_t> read{0};
+    const std::atomic<bool> stop{false};
+    return content ? CheckRecordedContent(*burner, *content, read, stop) : DiscCheck{};
+  };
+  Insert(MediumKind::DvdPlusR);
+  Compile({150000, 5000, 70001});
+  ASSERT_EQ(Burn(), "");
+  const auto content = burner->LastRecordedContent();
+  ASSERT_NE(content, nullptr);
+  ASSERT_EQ(content->Files.size(), 3u);
+  for (const RecordedFile& file : content->Files) {
+    const auto bytes = testing::ReadWholeFile(file.Entry->SourcePath);
+    EXPECT_EQ(file.Hash, HashOf(bytes.data(), bytes.size())) << file.Entry->SourcePath;
+  }
+  const auto session = drive->ReadDisc(content->StartSector, static_cast<std::uint32_t>(content->StreamBytes / kSector));
+  EXPECT_EQ(content->StreamBytes, burner->ImageSize() * kSector);
+  EXPECT_EQ(content->Stream, HashOf(session.data(), session.size()));
+  const DiscCheck clean = check();
+  EXPECT_TRUE(clean.Passed());
+
+  // The same files on a fresh disc land in the same sectors.
+  const auto secondSector = static_cast<std::uint32_t>(content->StartSector + content->Files[1].StreamOffset / kSector);
+  Insert(MediumKind::DvdPlusR);
+  Compile({150000, 5000, 70001});
+  drive->EditFaults([secondSector](vdrive::Faults& faults) { faults.corruptions.push_back({secondSector, 1}); });
+  ASSERT_EQ(Burn(), "");
+  const DiscCheck corrupted = check();
+  EXPECT_FALSE(corrupted.Passed());
+  EXPECT_EQ(corrupted.Files, (std::vector{FileVerdict::Verified, FileVerdict::Differs, FileVerdict::Verified}));
+  EXPECT_FALSE(corrupted.StreamSame);
+  EXPECT_FALSE(corrupted.StructuresDiffer);
+
+  Insert(MediumKind::DvdPlusR);
+  Compile({150000, 5000, 70001});
+  const std::string third = burner->FileList().back()->SourcePath;
+  burner->OnFinalizingTrack = [&third](TZelvoBurner*) { std::ofstream(third, std::ios::app) << 'x'; };
+  ASSERT_EQ(Burn(), "");
+  const DiscCheck changed = check();
+  EXPECT_FALSE(changed.Passed());
+  EXPECT_EQ(changed.Files, (std::vector{FileVerdict::Verified, FileVerdict::Verified, FileVerdict::Changed}));
+  EXPECT_TRUE(changed.StreamSame);
 }
 
 class StreamedSaveTest : public WriterTest {

@@ -87,6 +87,8 @@ int main(int argc, char** argv) {
   mediumError->add_option("LBA", lbaText)->required();
   std::string mediumCount = "-1";
   mediumError->add_option("COUNT", mediumCount);
+  bool readsOnly = false;
+  mediumError->add_flag("--reads-only", readsOnly, std::string(vd::text::kHelpReadsOnly));
   auto* corrupt = fault->add_subcommand("corrupt", std::string(vd::text::kHelpCorrupt));
   corrupt->add_option("LBA", lbaText)->required();
   std::string corruptCount = "1";
@@ -188,7 +190,7 @@ int main(int argc, char** argv) {
       return Fail(fmt::format(fmt::runtime(vd::text::kBadNumber), mediumCount));
     }
     return recorder.EditFaults(
-               [&](vd::Faults& faults) { faults.mediumErrors.push_back({static_cast<std::uint32_t>(lba), times}); },
+               [&](vd::Faults& faults) { faults.mediumErrors.push_back({static_cast<std::uint32_t>(lba), times, readsOnly}); },
                error)
                ? 0
                : Fail(error);
