@@ -11,6 +11,7 @@
 #include <span>
 
 #include "engine/iso/IsoFields.h"
+#include "engine/iso/SourceReadAhead.h"
 #include "engine/iso/Strings.h"
 #include "engine/iso/TZelvoBurner.h"
 #include "engine/platform/ReadAhead.h"
@@ -95,13 +96,6 @@ class ImageOutput {
   std::string error_;
 };
 
-std::vector<platform::ReadAhead::Source> Announced(const std::vector<const TFEntry*>& sources) {
-  std::vector<platform::ReadAhead::Source> out;
-  out.reserve(sources.size());
-  for (const TFEntry* e : sources) out.push_back({&e->SourcePath, e->Size});
-  return out;
-}
-
 class QuickImageWriter {
  public:
   explicit QuickImageWriter(TZelvoBurner& burner) : burner_(burner) {}
@@ -116,7 +110,7 @@ class QuickImageWriter {
     for (const TFEntry* e : burner_.FileList()) {
       if (e->CarriesData()) sources.push_back(e);
     }
-    platform::ReadAhead readAhead(Announced(sources));
+    platform::ReadAhead readAhead(ReadAheadSources(sources));
     for (std::size_t i = 0; i < sources.size() && out_.ok() && error_.empty(); ++i) {
       CheckPosition(*sources[i]);
       CopySource(sources[i]->SourcePath, sources[i]->Size, readAhead.Take(i));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/drive/MediaKinds.h"
+#include "engine/iso/SourceReadAhead.h"
 #include "engine/platform/Threads.h"
 #include "engine/record/Strings.h"
 
@@ -137,6 +138,7 @@ bool TCacheThread::ProduceEntries(Assembly& assembly) {
     if (!ProduceEntry(assembly, setup_.BootImagePath, length, wholeSectors(length))) return false;
   }
   if (!ProduceEntry(assembly, std::string(), std::int64_t{setup_.PaddingSectors} * kSector, 0)) return false;
+  std::vector<const TFEntry*> sources;
   for (const TFEntry* entry : setup_.FileList) {
     if (entry == nullptr) {
       queue_.Fail(std::string(recordtext::kInternalError0005));
@@ -144,19 +146,23 @@ bool TCacheThread::ProduceEntries(Assembly& assembly) {
     }
     // Directories' entries and entries imported from an earlier session have no data here.
     if (entry->IsDirectory() || entry->SourcePath.empty() || entry->Size == 0) continue;
-    if (!ProduceFile(assembly, *entry)) return false;
+    sources.push_back(entry);
+  }
+  platform::ReadAhead readAhead(ReadAheadSources(sources));
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    if (!ProduceFile(assembly, *sources[i], readAhead.Take(i))) return false;
   }
   return true;
 }
 
-bool TCacheThread::ProduceFile(Assembly& assembly, const TFEntry& entry) {
+bool TCacheThread::ProduceFile(Assembly& assembly, const TFEntry& entry, platform::File source) {
   RecordedFile record;
   record.Entry = &entry;
   record.StreamOffset = producedBytes_;
   record.Length = entry.Size;
   fileHash_.Reset();
   hashingFile_ = true;
-  const bool produced = ProduceEntry(assembly, entry.SourcePath, entry.Size, entry.Size, &record.Source);
+  const bool produced = ProduceEntry(assembly, entry.SourcePath, entry.Size, entry.Size, &record.Source, std::move(source));
   hashingFile_ = false;
   record.Hash = fileHash_.Digest();
   record.SourceMatchedEntry = record.Source.size == entry.Size;
@@ -165,11 +171,12 @@ bool TCacheThread::ProduceFile(Assembly& assembly, const TFEntry& entry) {
 }
 
 bool TCacheThread::ProduceEntry(Assembly& assembly, const std::string& path, std::int64_t length,
-                                std::int64_t mustRead, platform::FileVersion* opened) {
+                                std::int64_t mustRead, platform::FileVersion* opened, platform::File source) {
   if (length <= 0) return true;
-  std::optional<TFileStreamEx> file;  // none: the entry is zero bytes
+  std::optional<THandleStreamEx> file;  // none: the entry is zero bytes
   if (!path.empty()) {
-    file.emplace(path, fmOpenRead | fmShareDenyNone);
+    if (!source.IsOpen()) source.Open(path, platform::File::Mode::Read);
+    file.emplace(std::move(source));
     if (!file->HandleValid()) {
       Log(file->LastError());
       queue_.Fail(fmt::sprintf(recordtext::kCannotOpenFile, path));
@@ -232,7 +239,7 @@ bool TCacheThread::ProduceEntry(Assembly& assembly, const std::string& path, std
   return true;
 }
 
-std::int64_t TCacheThread::ProduceRun(Assembly& assembly, TFileStreamEx& file, std::int64_t left, std::int64_t& got) {
+std::int64_t TCacheThread::ProduceRun(Assembly& assembly, THandleStreamEx& file, std::int64_t left, std::int64_t& got) {
   // The block under assembly is not queued yet: it takes one place of the room.
   const std::int64_t room = static_cast<std::int64_t>(queue_.Room()) - 1;
   const std::int64_t extra = std::min({(left - assembly.room) / setup_.BlockSize, room, kBlocksPerRead - 1});

@@ -117,17 +117,18 @@ class TCacheThread {
   bool ProduceHeader(Assembly& assembly);
   bool ProduceEntries(Assembly& assembly);
   // A file of the compilation, fingerprinted on its way into the stream.
-  bool ProduceFile(Assembly& assembly, const TFEntry& entry);
+  // The source comes open from the read-ahead, or is opened here.
+  bool ProduceFile(Assembly& assembly, const TFEntry& entry, platform::File source);
   // One source entry occupying length bytes: a file, or zeros when path is empty. A file that
   // yields fewer than mustRead bytes is worth a log line. opened receives the file's version
   // as it was opened.
   bool ProduceEntry(Assembly& assembly, const std::string& path, std::int64_t length, std::int64_t mustRead,
-                    platform::FileVersion* opened = nullptr);
+                    platform::FileVersion* opened = nullptr, platform::File source = platform::File());
   // Reads the rest of the block under assembly and the whole blocks after it that the entry
   // fills and the queue has room for, with one read, and queues them. Returns the entry's
   // bytes taken (got of them read from the file, the rest zeros): 0 when there is not a whole
   // block more to take, -1 when the read failed.
-  std::int64_t ProduceRun(Assembly& assembly, TFileStreamEx& file, std::int64_t left, std::int64_t& got);
+  std::int64_t ProduceRun(Assembly& assembly, THandleStreamEx& file, std::int64_t left, std::int64_t& got);
   // After a publish: the producer's priority follows the queue's fill, and it waits for room.
   bool Published(std::size_t queued);
   // Queues a finished block (full, when given) into the stream's fingerprint and the queue,
