@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "engine/drive/DriveCommand.h"
 #include "engine/drive/ErrorText.h"
 #include "engine/drive/FailureLine.h"
 #include "engine/drive/SenseData.h"
@@ -30,7 +31,8 @@ bool IsLongWriteInProgress(const std::uint8_t* sense) {
 // the late completion lands in live memory instead of the caller's freed stack and buffer.
 struct InFlight {
   SRB_ExecSCSICmd request{};
-  std::vector<std::uint8_t> data;
+  std::unique_ptr<std::uint8_t[]> data;
+  std::uint32_t capacity = 0;
   platform::ManualResetEvent event;
 };
 
@@ -41,14 +43,54 @@ void KeepForLateCompletion(std::unique_ptr<InFlight> request) {
   kept->push_back(std::move(request));
 }
 
+// Requests completed in time are used again, buffer and all: a long run of large transfers
+// then neither allocates nor faults in fresh memory for each one.
+class InFlightPool {
+ public:
+  static InFlightPool& Instance() {
+    static auto* pool = new InFlightPool;
+    return *pool;
+  }
+
+  std::unique_ptr<InFlight> Take() {
+    std::lock_guard guard(mutex_);
+    if (free_.empty()) return std::make_unique<InFlight>();
+    auto request = std::move(free_.back());
+    free_.pop_back();
+    return request;
+  }
+
+  void Give(std::unique_ptr<InFlight> request) {
+    std::lock_guard guard(mutex_);
+    if (free_.size() < kKept) free_.push_back(std::move(request));
+  }
+
+ private:
+  static constexpr std::size_t kKept = 4;  // one per drive a process commonly works with
+  std::mutex mutex_;
+  std::vector<std::unique_ptr<InFlight>> free_;
+};
+
+// Whether the caller's bytes must travel with the request: those going to the drive do, and so
+// do those of a read the drive may fill only in part. A block read fills the whole buffer or
+// fails, and its caller keeps nothing of the buffer's old bytes.
+bool CarriesCallerBytes(const SRB_ExecSCSICmd& request) {
+  return !(request.SRB_Flags & SRB_DIR_IN) || request.CDBByte[0] != kOpRead10;
+}
+
 std::unique_ptr<InFlight> DetachRequest(const SRB_ExecSCSICmd& request) {
-  auto copy = std::make_unique<InFlight>();
+  auto copy = InFlightPool::Instance().Take();
   copy->request = request;
   copy->event.Reset();
   copy->request.SRB_PostProc = &copy->event;
-  if (request.SRB_BufPointer != nullptr && request.SRB_BufLen > 0) {
-    copy->data.assign(request.SRB_BufPointer, request.SRB_BufPointer + request.SRB_BufLen);
-    copy->request.SRB_BufPointer = copy->data.data();
+  const std::uint32_t length = request.SRB_BufLen;
+  if (request.SRB_BufPointer != nullptr && length > 0) {
+    if (copy->capacity < length) {
+      copy->data = std::make_unique_for_overwrite<std::uint8_t[]>(length);
+      copy->capacity = length;
+    }
+    if (CarriesCallerBytes(request)) std::memcpy(copy->data.get(), request.SRB_BufPointer, length);
+    copy->request.SRB_BufPointer = copy->data.get();
   }
   return copy;
 }
@@ -57,11 +99,12 @@ std::unique_ptr<InFlight> DetachRequest(const SRB_ExecSCSICmd& request) {
 void ReturnOutcome(const InFlight& copy, SRB_ExecSCSICmd& request) {
   std::uint8_t* callerBuffer = request.SRB_BufPointer;
   auto* callerEvent = request.SRB_PostProc;
+  const std::uint32_t length = request.SRB_BufLen;
   request = copy.request;
   request.SRB_BufPointer = callerBuffer;
   request.SRB_PostProc = callerEvent;
-  if ((request.SRB_Flags & SRB_DIR_IN) && callerBuffer != nullptr && !copy.data.empty()) {
-    std::memcpy(callerBuffer, copy.data.data(), copy.data.size());
+  if ((request.SRB_Flags & SRB_DIR_IN) && callerBuffer != nullptr && length > 0) {
+    std::memcpy(callerBuffer, copy.data.get(), length);
   }
 }
 
@@ -100,6 +143,7 @@ std::uint32_t TSCSIDevice::ExecuteCommand(SRB_ExecSCSICmd& Request, unsigned Tim
       KeepForLateCompletion(std::move(copy));
     } else {
       ReturnOutcome(*copy, Request);
+      InFlightPool::Instance().Give(std::move(copy));
       status = Request.SRB_Status;
     }
   } else {

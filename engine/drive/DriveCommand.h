@@ -15,6 +15,9 @@ inline constexpr std::uint8_t kNoData = SRB_EVENT_NOTIFY;
 inline constexpr std::uint8_t kDataIn = SRB_EVENT_NOTIFY | SRB_DIR_IN;
 inline constexpr std::uint8_t kDataOut = SRB_EVENT_NOTIFY | SRB_DIR_OUT;
 
+// READ(10): a block read either delivers every block it asked for or fails.
+inline constexpr std::uint8_t kOpRead10 = 0x28;
+
 struct DriveCommand {
   std::array<std::uint8_t, 12> cdb{};
   std::uint8_t cdbLength = 10;

@@ -18,7 +18,6 @@ constexpr std::uint8_t kOpRequestSense = 0x03;
 constexpr std::uint8_t kOpFormatUnit = 0x04;
 constexpr std::uint8_t kOpStartStopUnit = 0x1B;
 constexpr std::uint8_t kOpPreventAllowRemoval = 0x1E;
-constexpr std::uint8_t kOpRead10 = 0x28;
 constexpr std::uint8_t kOpWrite10 = 0x2A;
 constexpr std::uint8_t kOpSynchronizeCache = 0x35;
 constexpr std::uint8_t kOpModeSelect10 = 0x55;

@@ -1,9 +1,10 @@
 #include "engine/record/ContentHash.h"
 
 #include <xxhash.h>
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(XXH_INLINE_ALL)
 // The library picks the widest vector unit the processor has (AVX2, AVX-512) instead of the
-// baseline it was built for: several times the speed, and the same fingerprints.
+// baseline it was built for: several times the speed, and the same fingerprints. A build that
+// takes the library as headers alone (the Windows one) has no dispatcher to link.
 #include <xxh_x86dispatch.h>
 #endif
 

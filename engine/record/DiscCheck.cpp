@@ -32,8 +32,8 @@ class Checker {
   FileVerdict Verdict(std::size_t index) const;
 
   const RecordedContent& content_;
-  ContentHasher stream_;
-  bool streamWhole_ = true;
+  ContentHasher structures_;
+  bool structuresWhole_ = true;  // every sector read, so the structures' fingerprint means something
   // The files lie one after the other: only the one being fed needs a fingerprint of its own.
   ContentHasher file_;
   std::size_t next_ = 0;  // the file being fed
@@ -43,22 +43,29 @@ class Checker {
 };
 
 void Checker::Feed(std::int64_t position, const std::uint8_t* data, std::int64_t length) {
-  if (streamWhole_) stream_.Update(data, static_cast<std::size_t>(length));
+  // Each byte goes to the fingerprint it was recorded under: its file's, or the structures'.
   const std::int64_t end = position + length;
+  const auto structures = [&](std::int64_t from, std::int64_t to) {
+    if (structuresWhole_ && to > from) structures_.Update(data + (from - position), static_cast<std::size_t>(to - from));
+  };
+  std::int64_t at = position;
   for (; next_ < content_.Files.size(); ++next_) {
     const RecordedFile& file = content_.Files[next_];
     if (file.StreamOffset >= end) break;
-    const std::int64_t from = std::max(position, file.StreamOffset);
+    structures(at, file.StreamOffset);
+    const std::int64_t from = std::max(at, file.StreamOffset);
     const std::int64_t to = std::min(end, file.StreamOffset + file.Length);
     if (to > from) file_.Update(data + (from - position), static_cast<std::size_t>(to - from));
-    if (file.StreamOffset + file.Length > end) break;
+    at = std::max(at, to);
+    if (file.StreamOffset + file.Length > end) return;
     same_[next_] = file_.Digest() == file.Hash;
     file_.Reset();
   }
+  structures(at, end);
 }
 
 void Checker::Unreadable(std::uint32_t sector) {
-  streamWhole_ = false;
+  structuresWhole_ = false;
   const std::size_t index = FileAt(sector);
   if (index < content_.Files.size()) {
     unreadable_[index] = true;
@@ -103,8 +110,9 @@ DiscCheck Checker::Finish(bool aborted) {
     result_.Files[i] = Verdict(i);
     filesSame = filesSame && !unreadable_[i] && same_[i];
   }
-  result_.StreamSame = streamWhole_ && stream_.Digest() == content_.Stream;
-  result_.StructuresDiffer = streamWhole_ && !result_.StreamSame && filesSame;
+  const bool structuresSame = structuresWhole_ && structures_.Digest() == content_.Structures;
+  result_.StreamSame = structuresSame && filesSame;
+  result_.StructuresDiffer = structuresWhole_ && !structuresSame;
   return std::move(result_);
 }
 

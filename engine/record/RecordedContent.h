@@ -26,7 +26,10 @@ struct RecordedFile {
 struct RecordedContent {
   std::uint32_t StartSector = 0;  // the session's (or image's) first sector on the disc
   std::int64_t StreamBytes = 0;   // the session's own sectors x 2048, without a post-gap
-  ContentHash Stream;
+  // The session's bytes outside the files' own (descriptors, directories, path tables, padding,
+  // the boot image, the zero tails of files' last sectors), in their order. With the files'
+  // fingerprints it covers the whole stream, and no byte is hashed twice.
+  ContentHash Structures;
   std::vector<RecordedFile> Files;  // in the order of their sectors
 };
 

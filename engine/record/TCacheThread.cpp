@@ -85,7 +85,7 @@ void TCacheThread::Run() {
     assembly.block.Length = assembly.fill;
     Queue(&assembly.block, 0);
   }
-  content_.Stream = streamHash_.Digest();
+  content_.Structures = structuresHash_.Digest();
   content_.StreamBytes = producedBytes_;
   if (postGap_) ProducePostGap();
   // The layout promised more than the sources held: a session shorter than its own directories
@@ -111,6 +111,7 @@ bool TCacheThread::ProduceHeader(Assembly& assembly) {
     CacheBlock block = queue_.NewBlock();
     const std::int32_t got = std::max(header->Read(block.Data.get(), n), 0);
     std::memset(block.Data.get() + got, 0, static_cast<std::size_t>(n - got));
+    structuresHash_.Update(block.Data.get(), static_cast<std::size_t>(n));
     if (n == setup_.BlockSize) {
       block.Length = n;
       Queue(&block, n);
@@ -221,7 +222,12 @@ bool TCacheThread::ProduceEntry(Assembly& assembly, const std::string& path, std
       read += got;
     }
     std::memset(at + got, 0, static_cast<std::size_t>(s - got));
-    if (hashingFile_) fileHash_.Update(at, static_cast<std::size_t>(n));
+    if (hashingFile_) {
+      fileHash_.Update(at, static_cast<std::size_t>(n));
+      structuresHash_.Update(at + n, static_cast<std::size_t>(s - n));  // the last sector's zero tail
+    } else {
+      structuresHash_.Update(at, static_cast<std::size_t>(s));
+    }
     assembly.fill += s;
     assembly.room -= s;
     left -= n;
@@ -260,7 +266,7 @@ std::int64_t TCacheThread::ProduceRun(Assembly& assembly, THandleStreamEx& file,
     const auto filled = static_cast<std::size_t>(std::min<std::int64_t>(skip, static_cast<std::int64_t>(piece.size())));
     std::memset(piece.data() + filled, 0, piece.size() - filled);
     skip -= static_cast<std::int64_t>(filled);
-    if (hashingFile_) fileHash_.Update(piece.data(), piece.size());
+    (hashingFile_ ? fileHash_ : structuresHash_).Update(piece.data(), piece.size());
   }
   assembly.block.Length = setup_.BlockSize;
   Queue(&assembly.block, assembly.room);
@@ -280,7 +286,6 @@ bool TCacheThread::Published(std::size_t queued) {
 }
 
 std::size_t TCacheThread::Queue(CacheBlock* full, std::int64_t produced) {
-  if (full != nullptr) streamHash_.Update(full->Data.get(), static_cast<std::size_t>(full->Length));
   producedBytes_ += produced;
   return queue_.Publish(full, produced);
 }

@@ -146,8 +146,9 @@ class TCacheThread {
   bool postGap_ = false;
   CacheQueue queue_;
   std::atomic<std::uint8_t> priorityLevel_{2};
-  // The cache thread's own: fingerprints of the stream and of the file being read.
-  ContentHasher streamHash_;
+  // The cache thread's own: fingerprints of the file being read and of everything else in the
+  // stream. Each byte is hashed once, by the one of them it belongs to.
+  ContentHasher structuresHash_;
   ContentHasher fileHash_;
   bool hashingFile_ = false;  // the entry being produced is a file of the compilation
   std::int64_t producedBytes_ = 0;

@@ -400,7 +400,15 @@ TEST_F(WriterTest, TheCheckAfterTheRecordingNamesWhatTheDiscOrTheSourcesChanged)
   }
   const auto session = drive->ReadDisc(content->StartSector, static_cast<std::uint32_t>(content->StreamBytes / kSector));
   EXPECT_EQ(content->StreamBytes, burner->ImageSize() * kSector);
-  EXPECT_EQ(content->Stream, HashOf(session.data(), session.size()));
+  // The structures' fingerprint covers exactly the bytes that no file's covers.
+  std::vector<std::uint8_t> structures;
+  std::int64_t at = 0;
+  for (const RecordedFile& file : content->Files) {
+    structures.insert(structures.end(), session.begin() + at, session.begin() + file.StreamOffset);
+    at = file.StreamOffset + file.Length;
+  }
+  structures.insert(structures.end(), session.begin() + at, session.end());
+  EXPECT_EQ(content->Structures, HashOf(structures.data(), structures.size()));
   const DiscCheck clean = check();
   EXPECT_TRUE(clean.Passed());
 
@@ -415,6 +423,17 @@ TEST_F(WriterTest, TheCheckAfterTheRecordingNamesWhatTheDiscOrTheSourcesChanged)
   EXPECT_EQ(corrupted.Files, (std::vector{FileVerdict::Verified, FileVerdict::Differs, FileVerdict::Verified}));
   EXPECT_FALSE(corrupted.StreamSame);
   EXPECT_FALSE(corrupted.StructuresDiffer);
+
+  // A sector stored wrongly in the directory area spares every file and is told apart from them.
+  Insert(MediumKind::DvdPlusR);
+  Compile({150000, 5000, 70001});
+  const std::uint32_t volumeDescriptor = content->StartSector + 16;
+  drive->EditFaults([volumeDescriptor](vdrive::Faults& faults) { faults.corruptions.push_back({volumeDescriptor, 1}); });
+  ASSERT_EQ(Burn(), "");
+  const DiscCheck directoryArea = check();
+  EXPECT_FALSE(directoryArea.Passed());
+  EXPECT_EQ(directoryArea.Files, (std::vector(3, FileVerdict::Verified)));
+  EXPECT_TRUE(directoryArea.StructuresDiffer);
 
   Insert(MediumKind::DvdPlusR);
   Compile({150000, 5000, 70001});
