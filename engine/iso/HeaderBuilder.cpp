@@ -28,23 +28,29 @@ std::int64_t TZelvoBurner::HeaderSectors() const {
   return end - SessionStart;
 }
 
-void TZelvoBurner::CopyLeadingHeader() {
-  const auto& written = HeaderStream.Memory();
-  const auto n = static_cast<std::size_t>(std::min<std::int64_t>(HeaderStream.Position(), kLeadingHeaderCopySize));
+void TZelvoBurner::CopyLeadingHeader(const std::vector<std::uint8_t>& written) {
+  const std::size_t n = std::min(written.size(), kLeadingHeaderCopySize);
   LeadingHeaderCopy.assign(kLeadingHeaderCopySize, 0xFF);
   std::copy_n(written.begin(), n, LeadingHeaderCopy.begin());
   LeadingHeaderBytes = static_cast<std::int32_t>(n);
 }
 
 bool TZelvoBurner::BuildHeader(TDEntry* ImportDir) {
-  importDir_ = ImportDir;
   HeaderStream.Clear();
   // Sized once: a header of a large compilation runs to tens of megabytes.
   HeaderStream.SetSize(HeaderSectors() * kSectorSize);
+  return WriteHeader(ImportDir, HeaderStream);
+}
+
+bool TZelvoBurner::WriteHeader(TDEntry* ImportDir, TStreamEx& out) {
+  importDir_ = ImportDir;
   const TDateTime now = NowDateTime();
   const TDEntry& root = *RootDirectory();
 
-  for (std::uint32_t i = 0; i < kSystemAreaSectors; ++i) WriteSector(HeaderStream, kZeroSector);
+  // The system area and the descriptors are kept apart as well: a recording onto overwritable
+  // media writes them again at its end.
+  TMemoryStreamEx leading;
+  for (std::uint32_t i = 0; i < kSystemAreaSectors; ++i) WriteSector(leading, kZeroSector);
 
   const VolumeTexts texts{IdSystem,  IdVolume,      IdVolumeSet,  IdPublisher,      IdPreparer,
                           IdApplication, FileCopyright, FileAbstract, FileBibliographic};
@@ -53,20 +59,21 @@ bool TZelvoBurner::BuildHeader(TDEntry* ImportDir) {
   const TreePlacement joliet{JolietPathTableSize, JolietPathTableL, JolietPathTableM,
                              JolietDirectoryArea + static_cast<std::uint32_t>(root.JolietDirOffset),
                              root.JolietDirSize};
-  WriteSector(HeaderStream, PrimaryDescriptor(texts, iso, VolumeSpaceSize, now));
-  if (Bootable) WriteSector(HeaderStream, BootRecordDescriptor(BootCatalogLocation));
+  WriteSector(leading, PrimaryDescriptor(texts, iso, VolumeSpaceSize, now));
+  if (Bootable) WriteSector(leading, BootRecordDescriptor(BootCatalogLocation));
   if (JolietFileSystem) {
-    WriteSector(HeaderStream, JolietDescriptor(texts, joliet, VolumeSpaceSize, DateCreation, DateModification));
+    WriteSector(leading, JolietDescriptor(texts, joliet, VolumeSpaceSize, DateCreation, DateModification));
   }
-  WriteSector(HeaderStream, TerminatorDescriptor());
-  CopyLeadingHeader();
+  WriteSector(leading, TerminatorDescriptor());
+  CopyLeadingHeader(leading.Memory());
+  out.Write(leading.Memory().data(), static_cast<std::int32_t>(leading.Memory().size()));
 
   const auto& order = tree_.IsoDirOrder();
-  WritePathTable(HeaderStream, order, DirectoryTree::Iso, IsoDirectoryArea, ByteOrder::Little);
-  WritePathTable(HeaderStream, order, DirectoryTree::Iso, IsoDirectoryArea, ByteOrder::Big);
+  WritePathTable(out, order, DirectoryTree::Iso, IsoDirectoryArea, ByteOrder::Little);
+  WritePathTable(out, order, DirectoryTree::Iso, IsoDirectoryArea, ByteOrder::Big);
   if (JolietFileSystem) {
-    WritePathTable(HeaderStream, order, DirectoryTree::Joliet, JolietDirectoryArea, ByteOrder::Little);
-    WritePathTable(HeaderStream, order, DirectoryTree::Joliet, JolietDirectoryArea, ByteOrder::Big);
+    WritePathTable(out, order, DirectoryTree::Joliet, JolietDirectoryArea, ByteOrder::Little);
+    WritePathTable(out, order, DirectoryTree::Joliet, JolietDirectoryArea, ByteOrder::Big);
   }
 
   // The standard offset stands in only for a date the C library cannot place.
@@ -75,12 +82,17 @@ bool TZelvoBurner::BuildHeader(TDEntry* ImportDir) {
     const DirectoryWriteSettings settings{tree, area, FirstFileLocation, now, &zones};
     const auto addition = RootAddition(tree, now);
     for (const TDEntry* d : DirList()) {
-      WriteDirectoryRecords(HeaderStream, *d, settings, d == &root && addition ? &*addition : nullptr);
+      WriteDirectoryRecords(out, *d, settings, d == &root && addition ? &*addition : nullptr);
     }
   };
   writeTree(DirectoryTree::Iso, IsoDirectoryArea);
   if (JolietFileSystem) writeTree(DirectoryTree::Joliet, JolietDirectoryArea);
-  if (Bootable) WriteSector(HeaderStream, BootCatalog(BootImageLocation, BootImageSectors));
+  if (Bootable) WriteSector(out, BootCatalog(BootImageLocation, BootImageSectors));
+  // What the last structure left of the header's sectors reads as zeros.
+  const std::int64_t end = HeaderSectors() * kSectorSize;
+  for (std::int64_t at = out.Seek(0, soFromCurrent); at >= 0 && at < end; at += kSectorSize) {
+    out.Write(kZeroSector.data(), static_cast<std::int32_t>(std::min<std::int64_t>(end - at, kSectorSize)));
+  }
 
   ImageSectors = VolumeSpaceSize - SessionStart;
   LayoutValid = true;

@@ -96,14 +96,49 @@ class ImageOutput {
   std::string error_;
 };
 
+// The header on its way into the image: its structures come in pieces of any length and go on
+// in whole sectors, so that the header of a large compilation is never held whole in memory.
+class HeaderOutput : public TStreamEx {
+ public:
+  explicit HeaderOutput(ImageOutput& out) : out_(out) {}
+
+  std::int32_t Read(void*, std::int32_t) override { return 0; }
+  std::int32_t Write(const void* Buffer, std::int32_t Count) override {
+    const auto* bytes = static_cast<const std::uint8_t*>(Buffer);
+    pending_.insert(pending_.end(), bytes, bytes + Count);
+    position_ += Count;
+    if (static_cast<std::int64_t>(pending_.size()) >= kChunkBytes) HandOn();
+    return Count;
+  }
+  // Only tells the position: the header is written front to back.
+  std::int64_t Seek(std::int64_t Offset, std::uint16_t Origin) override {
+    return Offset == 0 && Origin == soFromCurrent ? position_ : -1;
+  }
+  // The header ends on a sector's end, so nothing stays behind.
+  void Finish() { HandOn(); }
+
+ private:
+  void HandOn() {
+    const std::size_t whole = pending_.size() / kSectorSize * kSectorSize;
+    out_.Append({pending_.data(), whole});
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(whole));
+  }
+
+  ImageOutput& out_;
+  std::vector<std::uint8_t> pending_;
+  std::int64_t position_ = 0;
+};
+
 class QuickImageWriter {
  public:
   explicit QuickImageWriter(TZelvoBurner& burner) : burner_(burner) {}
 
   // The error text that ends the save, or empty when the image is complete.
-  std::string Write(const std::string& fileName) {
+  std::string Write(const std::string& fileName, TDEntry* importDir) {
     if (!out_.Create(fileName)) return out_.error();
-    out_.Append(burner_.HeaderStream.Memory());
+    HeaderOutput header(out_);
+    burner_.WriteHeader(importDir, header);
+    header.Finish();
     if (burner_.Bootable) CopySource(burner_.BootImage, burner_.BootImageBytes, platform::File());
     for (std::uint32_t i = 0; i < burner_.PaddingSectors && out_.ok(); ++i) out_.Append(kZeroSector);
     std::vector<const TFEntry*> sources;
@@ -169,8 +204,8 @@ class QuickImageWriter {
 std::int32_t TZelvoBurner::SaveISOQuick(const std::string& FileName) {
   TDEntry* importDir = importDir_;
   PrepareLayout(true, importDir);
-  BuildHeader(importDir);
-  const std::string error = QuickImageWriter(*this).Write(FileName);
+  HeaderStream.Clear();  // a header of an earlier layout is of no use
+  const std::string error = QuickImageWriter(*this).Write(FileName, importDir);
   RaiseWriteDone(error);
   return error.empty() ? 1 : 0;
 }

@@ -140,6 +140,9 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   // Writes HeaderStream from the values of the last PrepareLayout and remembers ImportDir for
   // the recording start; returns true.
   bool BuildHeader(TDEntry* ImportDir);
+  // The same header written front to back into out, which keeps nothing of it in memory (the
+  // quick save writes it straight into the image); HeaderStream is left as it was.
+  bool WriteHeader(TDEntry* ImportDir, TStreamEx& out);
   // Sectors this session writes; at least 300 with WritePostGap.
   std::int64_t ImageSize() const;
   // Writes the compilation as an image file. Quick: on this thread; OnWriteDone reports the
@@ -224,7 +227,7 @@ class TZelvoBurner : public TSCSIDevice, public TLayoutValues {
   std::optional<AddedRecord> RootAddition(DirectoryTree tree, TDateTime now) const;
   void AssignFileAddresses();
   std::int64_t HeaderSectors() const;
-  void CopyLeadingHeader();
+  void CopyLeadingHeader(const std::vector<std::uint8_t>& written);
   std::int32_t SaveISOStreamed(const std::string& fileName);
   // The starters' wait for ActiveCache: StartWriter once it is primed; false after raising
   // OnWriteDone with its Status when it failed first.
