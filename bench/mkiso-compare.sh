@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Image making side by side: kivoardel-cli mkiso, genisoimage -J and xorriso -as mkisofs -J on
-# the same trees, with wall time and peak memory of each, and reading the same data with tar as
-# the floor (warm cache: every tree is read once before anything is timed).
+# the same trees, with wall time and peak memory of each, beside two floors: reading the same data
+# with tar, and the copy floor (kivo_copy_floor: every file read and written into one output
+# file, nothing else). Warm cache: every tree is read once before anything is timed.
 #
 #   bench/mkiso-compare.sh [BUILD_DIR]
 #
@@ -9,6 +10,8 @@
 #   large   4 files of 300 MB
 #   spread  200000 small files in 2000 directories
 #   flat    100000 small files in one directory
+#   many    600000 small files in 600 directories
+# TREES="large spread" picks some of them (default: all four, in that order).
 # SCALE=N divides every count and size by N (SCALE=10 for a quick look). RUNS=N times each
 # command N times and keeps the fastest (default 2). COLD=1 empties the page cache before every
 # run instead of warming it once (root only): every file comes from the disk, as on the first
@@ -18,11 +21,15 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 cli=$build/bin/kivoardel-cli
+floor=$build/bin/kivo_copy_floor
+trees=${TREES:-large spread flat many}
 scale=${SCALE:-1}
 runs=${RUNS:-2}
 cold=${COLD:-0}
 bench=${BENCH_DIR:-/tmp/kivo-bench-mkiso}
-[ -x "$cli" ] || { echo "no $cli: build kivoardel-cli first" >&2; exit 1; }
+for tool in "$cli" "$floor"; do
+  [ -x "$tool" ] || { echo "no $tool: build kivoardel-cli and kivo_copy_floor first" >&2; exit 1; }
+done
 for tool in genisoimage xorriso tar /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
@@ -52,6 +59,8 @@ make_tree() {  # name
       for ((d = 0; d < dirs; d++)); do make_small_files "$dir/d$((d / 100))/d$d" $per; done ;;
     flat)
       make_small_files "$dir/all" $((100000 / scale)) ;;
+    many)
+      for ((d = 0; d < 600; d++)); do make_small_files "$dir/d$d" $((1000 / scale)); done ;;
   esac
   touch "$dir.done"
 }
@@ -70,7 +79,7 @@ measure() {
 }
 
 printf '%-8s %-32s %10s %12s %8s\n' tree command seconds "peak MiB" "x mkiso"
-for tree in large spread flat; do
+for tree in $trees; do
   make_tree "$tree"
   src=$bench/$tree-$scale
   [ "$cold" = 1 ] || tar cf - -C "$src" . | cat >/dev/null  # warm the cache
@@ -80,10 +89,11 @@ for tree in large spread flat; do
   result[xorriso]=$(measure xorriso -as mkisofs -quiet -J -o "$bench/out.iso" "$src")
   # GNU tar does not read file data when its archive is /dev/null, so the pipe to cat is the
   # reading floor; the plain form is shown as well.
+  result["copy floor"]=$(measure "$floor" "$src" "$bench/out.iso")
   result["tar | cat"]=$(measure sh -c "tar cf - -C '$src' . | cat >/dev/null")
   result["tar >/dev/null"]=$(measure sh -c "tar cf - -C '$src' . >/dev/null")
   base=${result[mkiso]%% *}
-  for name in mkiso genisoimage xorriso "tar | cat" "tar >/dev/null"; do
+  for name in mkiso genisoimage xorriso "copy floor" "tar | cat" "tar >/dev/null"; do
     set -- ${result[$name]}
     awk -v tree="$tree" -v name="$name" -v s="$1" -v kib="$2" -v base="$base" \
       'BEGIN { printf "%-8s %-32s %10s %12.1f %8.2f\n", tree, name, s, kib / 1024, (base > 0 ? s / base : 1) }'
