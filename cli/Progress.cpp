@@ -1,17 +1,14 @@
 #include "cli/Progress.h"
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <fmt/format.h>
 
 #include <atomic>
 #include <chrono>
-#include <iterator>
 #include <iostream>
 #include <thread>
 
 #include "engine/iso/TZelvoBurner.h"
+#include "engine/platform/Console.h"
 #include "engine/platform/Threads.h"
 #include "engine/record/Recording.h"
 
@@ -25,13 +22,11 @@ constexpr double kMegabyte = 1048576.0;
 constexpr std::int64_t kSector = 2048;
 
 std::atomic<bool> interruptPending{false};
-// Ctrl-C, a terminal that closes and a plain kill all end a burn the same clean way.
-constexpr int kAbortingSignals[] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction previousActions[std::size(kAbortingSignals)];
 
-// The recording's abort flag is set here too: the drive's preparation runs on this thread
-// before the pump below does, and its waits end on the flag.
-extern "C" void OnInterrupt(int) {
+// Ctrl-C, a terminal that closes and a plain kill all end a burn the same clean way. The
+// recording's abort flag is set here too: the drive's preparation runs on this thread before
+// the pump below does, and its waits end on the flag.
+void OnInterrupt() {
   interruptPending.store(true);
   WriteAborted.store(true);
 }
@@ -50,20 +45,15 @@ std::string RecordingLine(const TZelvoBurner& burner) {
 
 InterruptGuard::InterruptGuard() {
   interruptPending.store(false);
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  for (std::size_t i = 0; i < std::size(kAbortingSignals); ++i) sigaction(kAbortingSignals[i], &action, &previousActions[i]);
+  platform::CatchStopRequests(OnInterrupt);
 }
 
-InterruptGuard::~InterruptGuard() {
-  for (std::size_t i = 0; i < std::size(kAbortingSignals); ++i) sigaction(kAbortingSignals[i], &previousActions[i], nullptr);
-}
+InterruptGuard::~InterruptGuard() { platform::RestoreStopRequests(); }
 
 bool InterruptGuard::TakeInterrupt() { return interruptPending.exchange(false); }
 
 void WaitOnMainThread(const WaitHooks& hooks) {
-  const bool terminal = hooks.progress && ::isatty(STDERR_FILENO) == 1;
+  const bool terminal = hooks.progress && platform::ErrorOutputIsTerminal();
   auto nextLine = std::chrono::steady_clock::now();
   bool shown = false;
   while (!hooks.done()) {

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xorriso genisoimage p7zip-full libarchive-tools attr
   qt6-base-dev libgl-dev xvfb xauth imagemagick fonts-dejavu-core
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 zip
 )
 
 missing=()

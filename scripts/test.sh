@@ -3,6 +3,7 @@
 #   normal build:                          every test
 #   AddressSanitizer + UndefinedBehavior:  every test but those labelled "large" (gigabytes of I/O)
 #   ThreadSanitizer:                       the tests labelled "threaded" (and only they are built)
+#   Windows (cross-built, run under Wine):  scripts/test-windows.sh
 # Ends with one line per phase (wall time, test counts) and the total of all test runs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -66,6 +67,20 @@ fi
 if build tsan -DKIVO_SANITIZE=thread -DKIVO_BUILD_BENCH=OFF -DKIVO_TESTS=threaded "${sanitizer_flags[@]}"; then
   TSAN_OPTIONS="halt_on_error=1 suppressions=$root/tests/app/tsan-qt.supp" run_tests tsan -L threaded
 fi
+
+# The Windows programs, cross-built and tried under Wine; their mkiso is set beside the normal
+# build's.
+start=$(date +%s)
+if "$root/scripts/test-windows.sh" 2>&1 | tee "$logs/windows.log"; then
+  outcome=""
+else
+  outcome=", FAILED"
+  status=1
+fi
+windows_passed=$(sed -n 's/^unit tests .* \([0-9]*\) passed$/\1/p' "$logs/windows.log" | tail -1)
+passed_total=$((passed_total + ${windows_passed:-0}))
+summary+=("$(printf '%-6s build and Wine: %5d s, %d unit tests passed%s' windows "$(seconds_since "$start")" \
+  "${windows_passed:-0}" "$outcome")")
 
 echo
 echo "Phases:"

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/platform/FileLock.h"
+
 namespace kivo::vdrive {
 
 // Identity and age of a file, to notice that another process replaced it.
@@ -28,7 +30,7 @@ class StateFolder {
   const std::string& Path() const { return path_; }
   std::string File(std::string_view name) const;
 
-  // Holds the folder's lock (flock) for the scope.
+  // Holds the folder's lock for the scope.
   class Lock {
    public:
     explicit Lock(const StateFolder& folder);
@@ -37,7 +39,7 @@ class StateFolder {
     Lock& operator=(const Lock&) = delete;
 
    private:
-    int fd_;
+    platform::FileLock* lock_;
   };
 
   FileStamp Stamp(std::string_view name) const;
@@ -52,20 +54,18 @@ class StateFolder {
   // recorder's Reserve half-way and makes it fail.
   bool Reserve();  // true when this recorder holds it (already, or from now on)
   void Release();
-  bool Reserved() const { return reserveFd_ >= 0; }
+  bool Reserved() const { return reserve_.IsOpen(); }
   bool ReservedElsewhere();
 
  private:
-  int OpenReservationFile() const;
-
   std::string path_;
-  int lockFd_ = -1;
-  int reserveFd_ = -1;  // held while this recorder has the reservation
-  int probeFd_ = -1;    // kept open to look at the reservation cheaply
+  mutable platform::FileLock lock_;
+  platform::FileLock reserve_;  // held while this recorder has the reservation
+  platform::FileLock probe_;    // kept open to look at the reservation cheaply
 };
 
-// KIVO_VIRTUAL_RECORDER, else ~/.local/share/kivo-ardel/virtual-recorder; empty with a reason
-// when neither can be found.
+// KIVO_VIRTUAL_RECORDER, else ~/.local/share/kivo-ardel/virtual-recorder (on Windows
+// %LOCALAPPDATA%\kivo-ardel\virtual-recorder); empty with a reason when neither can be found.
 std::string DefaultStateFolder(std::string& error);
 
 }  // namespace kivo::vdrive

@@ -15,7 +15,7 @@ inline constexpr std::string_view kAspiAdapter = "KIVO VIRTUAL";
 
 // State folder.
 inline constexpr std::string_view kFolderEnvironment = "KIVO_VIRTUAL_RECORDER";
-inline constexpr std::string_view kDefaultFolder = ".local/share/kivo-ardel/virtual-recorder";
+inline constexpr std::string_view kDefaultFolder = "kivo-ardel/virtual-recorder";
 inline constexpr std::string_view kStateFile = "state.json";
 inline constexpr std::string_view kFaultsFile = "faults.json";
 inline constexpr std::string_view kDiscImage = "disc.img";
@@ -30,7 +30,7 @@ inline constexpr std::string_view kFaultsUnreadable =
     "virtual recorder: the fault script {} cannot be used ({}); no faults are injected";
 inline constexpr std::string_view kCannotWrite = "virtual recorder: cannot write {}: {}";
 inline constexpr std::string_view kCannotOpenFolder = "virtual recorder: cannot use the folder {}: {}";
-inline constexpr std::string_view kNoHome = "HOME is not set";
+inline constexpr std::string_view kNoHome = "no folder for the user's data is known (HOME, or LOCALAPPDATA on Windows)";
 inline constexpr std::string_view kNotJson = "not valid JSON";
 inline constexpr std::string_view kNoMedium = "no medium in the drive";
 inline constexpr std::string_view kCannotOpenImage = "cannot open the image {}: {}";

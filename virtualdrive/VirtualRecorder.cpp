@@ -1,8 +1,5 @@
 #include "virtualdrive/VirtualRecorder.h"
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -10,6 +7,8 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "engine/platform/Files.h"
+#include "engine/platform/Process.h"
 #include "virtualdrive/Cdb.h"
 #include "virtualdrive/Model.h"
 #include "virtualdrive/Reservation.h"
@@ -137,7 +136,7 @@ ScsiResult VirtualRecorder::Execute(const ScsiRequest& request) {
       return ScsiResult::Check(sense::kWriteError);
     }
     if (ctx.faultsChanged) SaveFaults(error);
-    if (ctx.killSender) ::kill(::getpid(), SIGKILL);
+    if (ctx.killSender) platform::KillCurrentProcess();
   }
   if (result.delayMs > 0) sleeper_(result.delayMs);
   return result;
@@ -207,8 +206,7 @@ bool VirtualRecorder::InsertImage(const std::string& imagePath, std::string& err
     error = fmt::format(fmt::runtime(text::kImageTooLarge), imagePath);
     return false;
   }
-  char resolved[4096];
-  const std::string absolute = ::realpath(imagePath.c_str(), resolved) ? resolved : imagePath;
+  const std::string absolute = platform::ResolvedPath(imagePath);
   return Update(
       [&](std::string&) {
         Disc disc;

@@ -5,12 +5,13 @@
 #include "engine/drive/Strings.h"
 #include "engine/platform/Files.h"
 #include "engine/platform/ScsiPassThrough.h"
+#include "engine/platform/SharedLibrary.h"
 
 namespace kivo {
 
 bool AspiLibraryTransport::Load(const std::string& libraryPath) {
   if (IsLoaded()) return true;
-  const std::string file(text::kAspiLibraryFile);
+  const std::string file = platform::LibraryFileName(text::kAspiLibraryName);
   const std::string besideExecutable = platform::ExecutableDirectory();
   std::vector<std::string> candidates;
   if (!libraryPath.empty()) candidates.push_back(libraryPath);

@@ -74,7 +74,6 @@ inline constexpr std::string_view kDriveInUse = "THE DRIVE IS IN USE BY ANOTHER 
 // Transport names and the pass-through adapter's identity.
 inline constexpr std::string_view kPassThroughName = "KVASPI32";
 inline constexpr std::string_view kAspiLibraryName = "WNASPI32.DLL";
-inline constexpr std::string_view kAspiLibraryFile = "libwnaspi32.so";
 inline constexpr std::string_view kPassThroughManager = "KIVO ARDEL SG_IO";
 inline constexpr std::string_view kPassThroughAdapter = "SPTI %d";
 

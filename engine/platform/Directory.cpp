@@ -2,15 +2,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <memory>
 
 #include "engine/platform/ArchiveMark.h"
 #include "engine/platform/Files.h"
+#include "engine/platform/ListingOrder.h"
 #include "engine/platform/ShortAlias.h"
 #include "engine/platform/SystemError.h"
-#include "engine/platform/Text.h"
 
 namespace kivo::platform {
 
@@ -104,15 +103,7 @@ DirListing ListDirectory(const std::string& path) {
     return listing;
   }
 
-  // Sorted so that two runs over the same tree produce the same image.
-  std::vector<std::pair<std::string, DirEntry>> keyed;
-  keyed.reserve(listing.entries.size());
-  for (DirEntry& e : listing.entries) keyed.emplace_back(UpperAscii(e.name), std::move(e));
-  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
-  });
-  listing.entries.clear();
-  for (auto& [key, e] : keyed) listing.entries.push_back(std::move(e));
+  SortByUpperName(listing.entries);
 
   // Names that are their own short names claim them before any alias is handed out, as they
   // would on a file system that keeps both.

@@ -9,42 +9,13 @@
 #include <utility>
 #include <vector>
 
+#include "engine/platform/FileTransfer.h"
 #include "engine/platform/Files.h"
 #include "engine/platform/SystemError.h"
 
 namespace kivo::platform {
 
 static_assert(sizeof(off_t) == 8, "file positions must be 64 bits wide");
-
-namespace {
-
-// One system call moves at most this much; larger requests are split.
-constexpr std::int64_t kMaxChunk = std::int64_t{1} << 30;
-
-}  // namespace
-
-File::~File() { Close(); }
-
-File::File(File&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      path_(std::move(other.path_)),
-      error_(std::move(other.error_)) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = std::exchange(other.fd_, -1);
-    path_ = std::move(other.path_);
-    error_ = std::move(other.error_);
-  }
-  return *this;
-}
-
-bool File::Fail(int err) {
-  error_ = PathErrorText(path_, err);
-  errno = err;  // for a caller that tells the reasons apart
-  return false;
-}
 
 ReadableFile CheckReadableFile(const std::string& path, std::int64_t* size, std::string* error) {
   struct stat st {};
@@ -86,29 +57,6 @@ bool File::Close() {
   const bool closed = ::close(fd_) == 0 || Fail(errno);
   fd_ = -1;
   return closed;
-}
-
-// Each transfer starts with a clean LastError, so that a short count with no error text can
-// only mean the end of the file.
-template <typename Step>
-std::int64_t File::Transfer(std::int64_t count, Step step) {
-  error_.clear();
-  if (fd_ < 0 || count < 0) {
-    Fail(fd_ < 0 ? EBADF : EINVAL);
-    return 0;
-  }
-  std::int64_t done = 0;
-  while (done < count) {
-    const ssize_t n = step(done, static_cast<std::size_t>(std::min(count - done, kMaxChunk)));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      Fail(errno);
-      break;
-    }
-    if (n == 0) break;
-    done += n;
-  }
-  return done;
 }
 
 std::int64_t File::Read(void* buffer, std::int64_t count) {

@@ -96,6 +96,9 @@ bool ArchiveMarksSupported(const std::string& path);
 bool SetFileTime(const std::string& path, std::int64_t mtime, std::string* error = nullptr);
 
 bool RemoveFile(const std::string& path, std::string* error = nullptr);
+// Renames from to to in one step; a file already at to is replaced (readers see the old file or
+// the new one, never neither).
+bool RenameOver(const std::string& from, const std::string& to, std::string* error = nullptr);
 // The folder a path names its last part in: "." for a bare name, "/" for one in the root.
 std::string ParentFolder(const std::string& path);
 // The absolute path with every link, "." and ".." resolved, to tell whether two paths name the
@@ -112,6 +115,9 @@ bool PathTaken(const std::string& path);
 
 // The folder of the running executable (for finding libraries beside it).
 std::string ExecutableDirectory();
+// Where programs keep their user's data: ~/.local/share (the home folder from $HOME, else the
+// password database) on Linux, %LOCALAPPDATA% on Windows. Empty when there is none.
+std::string UserDataFolder();
 
 // A 64-bit file handle. Reads and writes loop over short transfers and interruptions, so a
 // short count means end of file or an error (then LastError() says which).

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -30,6 +31,10 @@ std::optional<std::string> RealPath(const std::string& path) {
 
 bool RemoveFile(const std::string& path, std::string* error) {
   return ::unlink(path.c_str()) == 0 || ReportPathError(error, path, errno);
+}
+
+bool RenameOver(const std::string& from, const std::string& to, std::string* error) {
+  return ::rename(from.c_str(), to.c_str()) == 0 || ReportPathError(error, to, errno);
 }
 
 std::string ParentFolder(const std::string& path) {

@@ -1,11 +1,5 @@
 #include "engine/platform/PrivateProfile.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -15,7 +9,6 @@
 
 #include "engine/platform/Files.h"
 #include "engine/platform/ReplacementFile.h"
-#include "engine/platform/SystemError.h"
 #include "engine/platform/Text.h"
 
 namespace kivo::platform {
@@ -179,65 +172,37 @@ std::string_view NameProblem(std::string_view name, bool isSection) {
   return {};
 }
 
-std::string HomeFolder() {
-  if (const char* home = ::getenv("HOME"); home && *home) return home;
-  std::vector<char> buffer(4096);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
-    return found->pw_dir;
-  return {};
-}
-
 }  // namespace
-
-std::string ConfigFilePath() {
-  std::string folder;
-  // A relative value is ignored, as the variable's convention demands: it would depend on the
-  // folder the program was started from.
-  if (const char* config = ::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') {
-    folder = config;
-  } else {
-    const std::string home = HomeFolder();
-    if (home.empty()) return {};
-    folder = home + "/.config";
-  }
-  while (!folder.empty() && folder.back() == '/') folder.pop_back();
-  return folder + "/KivoArdel.ini";
-}
 
 bool PrivateProfile::Load(std::string* content, bool* exists) const {
   error_.clear();
   content->clear();
   *exists = false;
-  int fd;
-  do {
-    fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return errno == ENOENT || ReportPathError(&error_, path_, errno);
+  File file;
+  if (!file.Open(path_, File::Mode::Read)) {
+    if (errno == ENOENT) return true;
+    error_ = file.LastError();
+    return false;
+  }
   char buffer[4096];
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n > 0) {
-      content->append(buffer, static_cast<std::size_t>(n));
-    } else if (n == 0) {
-      break;
-    } else if (errno != EINTR) {
-      const int err = errno;
-      ::close(fd);
+    const std::int64_t n = file.Read(buffer, sizeof buffer);
+    content->append(buffer, static_cast<std::size_t>(n));
+    if (n == static_cast<std::int64_t>(sizeof buffer)) continue;
+    if (!file.LastError().empty()) {
+      error_ = file.LastError();
       content->clear();
-      return ReportPathError(&error_, path_, err);
+      return false;
     }
+    break;
   }
-  ::close(fd);
   *exists = true;
   return true;
 }
 
 bool PrivateProfile::Save(const std::string& content) {
   // A settings file behind a symbolic link stays behind it: the file it leads to is replaced.
-  struct stat st {};
-  if (::stat(path_.c_str(), &st) != 0 && !MakeDirectory(ParentFolder(path_), &error_)) return false;
+  if (!PathTaken(path_) && !MakeDirectory(ParentFolder(path_), &error_)) return false;
   ReplacementFile file;
   const auto size = static_cast<std::int64_t>(content.size());
   if (!file.Create(path_, ReplacementFile::Links::Follow) || file.file().Write(content.data(), size) != size ||

@@ -14,7 +14,8 @@
 namespace kivo::platform {
 
 // The settings file's place: $XDG_CONFIG_HOME/KivoArdel.ini when that variable holds an absolute
-// path, else ~/.config/KivoArdel.ini. Empty when no home folder can be found.
+// path, else ~/.config/KivoArdel.ini; on Windows %APPDATA%\KivoArdel.ini. Empty when no home
+// folder can be found.
 std::string ConfigFilePath();
 
 // One INI file. Every call reads the file afresh (settings files are tiny, and another program

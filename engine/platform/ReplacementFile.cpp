@@ -94,12 +94,6 @@ int SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-ReplacementFile::~ReplacementFile() { Discard(); }
-
-bool ReplacementFile::Fail(const std::string& path, int err) {
-  error_ = PathErrorText(path, err);
-  return false;
-}
 
 bool ReplacementFile::Create(const std::string& target, Links links) {
   Discard();
@@ -139,22 +133,7 @@ bool ReplacementFile::Create(const std::string& target, Links links) {
 }
 
 bool ReplacementFile::Commit() {
-  if (!file_.IsOpen()) {
-    if (!file_.Open(Path(), File::Mode::Read)) {
-      const int err = errno;
-      Discard();
-      return Fail(target_, err);
-    }
-    file_.NameInErrors(target_);
-  }
-  // A failed close after a good fsync can still mean lost data on network file systems.
-  const bool durable = file_.Flush();
-  file_.Close();
-  if (!durable || !file_.LastError().empty()) {
-    error_ = file_.LastError();
-    Discard();
-    return false;
-  }
+  if (!MakeDurable()) return false;
   if (temp_.empty()) return true;
   if (::rename(temp_.c_str(), target_.c_str()) != 0) {
     const int err = errno;

@@ -47,6 +47,8 @@ class ReplacementFile {
 
  private:
   bool Fail(const std::string& path, int err);
+  // Flushes and closes the new content; on failure it is discarded and false returned.
+  bool MakeDurable();
   std::string target_;
   std::string temp_;  // empty when the target is written in place
   int cleanupSlot_ = -1;

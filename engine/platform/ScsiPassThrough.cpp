@@ -7,7 +7,6 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 
 namespace kivo::platform {
@@ -75,12 +74,6 @@ class LinuxScsiDeviceOps final : public ScsiDeviceOps {
   }
 };
 
-LinuxScsiDeviceOps& SystemOps() {
-  static LinuxScsiDeviceOps ops;
-  return ops;
-}
-
-std::atomic<ScsiDeviceOps*> installed{nullptr};
 
 // Linux host byte values (DID_*) and the driver byte's time-out suggestion.
 constexpr unsigned kDidNoConnect = 0x01, kDidBusBusy = 0x02, kDidTimeOut = 0x03,
@@ -103,12 +96,10 @@ ScsiTransportFault HostFault(unsigned hostStatus) {
 
 }  // namespace
 
-ScsiDeviceOps& CurrentScsiDeviceOps() {
-  ScsiDeviceOps* ops = installed.load();
-  return ops != nullptr ? *ops : SystemOps();
+ScsiDeviceOps& SystemScsiDeviceOps() {
+  static LinuxScsiDeviceOps ops;
+  return ops;
 }
-
-void InstallScsiDeviceOps(ScsiDeviceOps* replacement) { installed.store(replacement); }
 
 ScsiOutcome ExecuteScsi(int handle, const ScsiCommand& command) {
   sg_io_hdr request{};

@@ -1,6 +1,8 @@
 // SCSI pass-through to the optical drive nodes of the system (/dev/sr0 ... /dev/sr31 on Linux,
-// through SG_IO). The raw system calls sit behind ScsiDeviceOps so that tests can put a fake
-// drive in their place; ExecuteScsi builds the request and reads its outcome around them.
+// through SG_IO; the drive letters whose type is CD-ROM on Windows, "\\.\E:", through
+// IOCTL_SCSI_PASS_THROUGH_DIRECT). The raw system calls sit behind ScsiDeviceOps so that tests
+// can put a fake drive in their place; ExecuteScsi builds the request and reads its outcome
+// around them.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +22,8 @@ struct ScsiAddress {
 };
 
 struct DriveNode {
-  std::string path;   // "/dev/sr0"
-  std::string label;  // "sr0"
+  std::string path;   // "/dev/sr0"; "\\.\E:" on Windows
+  std::string label;  // "sr0"; the drive letter "E" on Windows
 };
 
 // The raw operations. Every call returns the system's errno on failure.
@@ -39,11 +41,19 @@ class ScsiDeviceOps {
   // also refuses, and an advisory lock against other processes of this program. Returns a
   // handle >= 0, or -1 with *error set; EBUSY means another program holds the node.
   virtual int ClaimDrive(const std::string& path, int* error) = 0;
+#ifdef _WIN32
+  // DeviceIoControl with one buffer as input and output (the pass-through request): 0, or the
+  // errno value of a request that did not reach the drive.
+  virtual int IoControl(int handle, unsigned long code, void* buffer, unsigned long size) = 0;
+#else
   // The SG_IO ioctl: 0, or the errno of a request that did not reach the drive.
   virtual int SgIo(int handle, sg_io_hdr& request) = 0;
+#endif
   virtual std::optional<ScsiAddress> GetAddress(int handle) = 0;
 };
 
+// The system's own operations.
+ScsiDeviceOps& SystemScsiDeviceOps();
 // The operations in use: the system's, unless a test installed others.
 ScsiDeviceOps& CurrentScsiDeviceOps();
 // Installs replacement operations (nullptr restores the system's). Call it while no command runs.

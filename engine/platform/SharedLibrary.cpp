@@ -13,6 +13,14 @@ std::string LoaderError(const char* fallback) {
 
 }  // namespace
 
+std::string LibraryFileName(std::string_view windowsName) {
+  std::string stem(windowsName.substr(0, windowsName.rfind('.')));
+  for (char& c : stem) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return "lib" + stem + ".so";
+}
+
 SharedLibrary::~SharedLibrary() { Unload(); }
 
 bool SharedLibrary::Load(const std::string& nameOrPath) {

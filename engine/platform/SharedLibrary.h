@@ -2,8 +2,13 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kivo::platform {
+
+// The file that holds a library known by its Windows name ("WNASPI32.DLL"): that name itself on
+// Windows, "libwnaspi32.so" on Linux.
+std::string LibraryFileName(std::string_view windowsName);
 
 class SharedLibrary {
  public:
