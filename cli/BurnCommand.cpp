@@ -1,6 +1,5 @@
 // burn: the main window's burn without its questions: the sources compiled and laid out for
 // the disc in the drive, recorded as a new session, with the progress shown on a terminal.
-#include <iostream>
 #include <memory>
 #include <string>
 
@@ -15,9 +14,6 @@ namespace kivo::cli {
 
 namespace {
 
-// The main window's default cache.
-constexpr std::int32_t kWindowCacheSize = 8392704;
-
 struct BurnOptions {
   std::string device;
   std::string speed = "max";
@@ -28,11 +24,6 @@ struct BurnOptions {
   std::int32_t importSession = 0;
   CompilationOptions compilation;
 };
-
-int Fail(const std::string& text) {
-  std::cerr << "kivoardel-cli burn: " << text << '\n';
-  return 1;
-}
 
 // KB/s; 0 is the drive's maximum.
 bool ParseSpeed(const std::string& text, std::uint16_t& speed) {
@@ -53,7 +44,7 @@ bool ParseSpeed(const std::string& text, std::uint16_t& speed) {
 
 int Burn(const BurnOptions& options) {
   std::uint16_t speed = 0;
-  if (!ParseSpeed(options.speed, speed)) return Fail("the speed is 'max' or KB/s from 1 to 65535: " + options.speed);
+  if (!ParseSpeed(options.speed, speed)) return CommandFailed("burn", "the speed is 'max' or KB/s from 1 to 65535: " + options.speed);
   const auto burner = OpenDriveComponent<TZelvoBurner>();
   if (!burner || !SelectNamedDrive(*burner, options.device)) return 1;
   burner->BeginUserOperation();
@@ -66,7 +57,7 @@ int Burn(const BurnOptions& options) {
   int leftOut = 0;
   if (const std::string error = FillCompilation(*burner, options.compilation, options.importSession, &leftOut);
       !error.empty()) {
-    return Fail(error);
+    return CommandFailed("burn", error);
   }
   burner->PrepareLayout(false, nullptr);
   burner->BuildHeader(nullptr);
@@ -74,10 +65,10 @@ int Burn(const BurnOptions& options) {
   WriteDoneWait wait(*burner);
   burner->RecordCompilation();
   const std::string error = wait.Wait(true);
-  if (!error.empty()) return Fail(error);
+  if (!error.empty()) return CommandFailed("burn", error);
   // A test write leaves nothing on the disc to read back.
   if (options.verify && !options.testWrite && VerifyRecording(*burner) != 0) {
-    return Fail("the disc does not hold the sources as they were recorded (named above)");
+    return CommandFailed("burn", "the disc does not hold the sources as they were recorded (named above)");
   }
   return ReportLeftOut("burn", leftOut);
 }

@@ -19,8 +19,6 @@ namespace kivo::cli {
 
 namespace {
 
-// The main window's default cache.
-constexpr std::int32_t kWindowCacheSize = 8392704;
 constexpr const char* kMaxSpeed = "max";
 
 struct BurnImageOptions {

@@ -4,6 +4,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <string>
+#include <string_view>
+
 namespace kivo::cli {
 
 void AddDevicesCommand(CLI::App& app, int& exitStatus);
@@ -18,5 +21,9 @@ void AddBurnCommand(CLI::App& app, int& exitStatus);
 void AddEraseCommand(CLI::App& app, int& exitStatus);
 void AddBurnImageCommand(CLI::App& app, int& exitStatus);
 void AddVerifyCommand(CLI::App& app, int& exitStatus);
+
+// Writes "kivoardel-cli COMMAND: TEXT" to the error output and returns the exit status of a
+// failed command.
+int CommandFailed(std::string_view command, const std::string& text);
 
 }  // namespace kivo::cli

@@ -2,7 +2,6 @@
 // thread with the estimated progress shown on a terminal.
 #include <fmt/format.h>
 
-#include <iostream>
 #include <memory>
 #include <string>
 
@@ -22,11 +21,6 @@ struct EraseOptions {
   bool full = false;
 };
 
-int Fail(const std::string& text) {
-  std::cerr << "kivoardel-cli erase: " << text << '\n';
-  return 1;
-}
-
 int Erase(const EraseOptions& options) {
   const auto burner = OpenDriveComponent<TZelvoBurner>();
   if (!burner || !SelectNamedDrive(*burner, options.device)) return 1;
@@ -38,8 +32,8 @@ int Erase(const EraseOptions& options) {
     withError = error;
   };
   if (!burner->StartErase(options.quick)) {
-    if (done) return Fail("the drive refused the erase: " + burner->LastErrorText);
-    return Fail("the drive is not ready or busy: " + burner->LastErrorText);
+    if (done) return CommandFailed("erase", "the drive refused the erase: " + burner->LastErrorText);
+    return CommandFailed("erase", "the drive is not ready or busy: " + burner->LastErrorText);
   }
   WaitHooks hooks;
   hooks.done = [&done] { return done; };
@@ -47,7 +41,7 @@ int Erase(const EraseOptions& options) {
   WaitOnMainThread(hooks);
   // The thread may still be leaving; the drive component must outlive it.
   WaitForEraseThread(-1);
-  if (withError) return Fail("the erase did not finish");
+  if (withError) return CommandFailed("erase", "the erase did not finish");
   return 0;
 }
 

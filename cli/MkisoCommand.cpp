@@ -25,11 +25,6 @@ struct MkisoOptions {
   CompilationOptions compilation;
 };
 
-int Fail(const std::string& text) {
-  std::cerr << "kivoardel-cli mkiso: " << text << '\n';
-  return 1;
-}
-
 // An image over one of its sources, or among the files it is made of, would read itself or
 // destroy what it copies: such an output is refused before anything is read or written.
 std::string OutputAmongSources(const MkisoOptions& options) {
@@ -49,31 +44,31 @@ std::string OutputAmongSources(const MkisoOptions& options) {
 // one, which takes the image file's place only once the save has ended well.
 int SaveStreamed(TZelvoBurner& burner, const std::string& output, int leftOut) {
   platform::ReplacementFile image;
-  if (!image.Create(output, platform::ReplacementFile::Links::Follow)) return Fail(image.LastError());
+  if (!image.Create(output, platform::ReplacementFile::Links::Follow)) return CommandFailed("mkiso", image.LastError());
   image.file().Close();
   WriteDoneWait wait(burner);
   // A refusal to start has been logged already and raises no OnWriteDone to wait for.
   if (burner.SaveISO(image.Path(), false) != -1) return 1;
-  if (const std::string error = wait.Wait(true); !error.empty()) return Fail(error);
-  if (!image.Commit()) return Fail(image.LastError());
+  if (const std::string error = wait.Wait(true); !error.empty()) return CommandFailed("mkiso", error);
+  if (!image.Commit()) return CommandFailed("mkiso", image.LastError());
   return ReportLeftOut("mkiso", leftOut);
 }
 
 int MakeImage(const MkisoOptions& options) {
-  if (const std::string refusal = OutputAmongSources(options); !refusal.empty()) return Fail(refusal);
+  if (const std::string refusal = OutputAmongSources(options); !refusal.empty()) return CommandFailed("mkiso", refusal);
   TZelvoBurner burner;
   burner.OnDebugMessage = [](TSCSIDevice*, const std::string& message, std::uint8_t) {
     std::cerr << Shown(message) << '\n';
   };
   int leftOut = 0;
   if (const std::string error = FillCompilation(burner, options.compilation, 0, &leftOut); !error.empty()) {
-    return Fail(error);
+    return CommandFailed("mkiso", error);
   }
 
   if (!options.streamed) {
     std::string writeError;
     burner.OnWriteDone = [&writeError](TZelvoBurner*, const std::string& error) { writeError = error; };
-    if (burner.SaveISO(options.output, true) != 1 || !writeError.empty()) return Fail(writeError);
+    if (burner.SaveISO(options.output, true) != 1 || !writeError.empty()) return CommandFailed("mkiso", writeError);
     return ReportLeftOut("mkiso", leftOut);
   }
   return SaveStreamed(burner, options.output, leftOut);

@@ -18,7 +18,6 @@ namespace {
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(500);
 constexpr auto kPumpInterval = std::chrono::milliseconds(10);
-constexpr double kMegabyte = 1048576.0;
 constexpr std::int64_t kSector = 2048;
 
 std::atomic<bool> interruptPending{false};

@@ -4,6 +4,7 @@
 // a progress line is redrawn every 500 ms.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -12,6 +13,10 @@ class TZelvoBurner;
 }
 
 namespace kivo::cli {
+
+// The main window's default cache, which the command-line recordings use as well.
+inline constexpr std::int32_t kWindowCacheSize = 8392704;
+inline constexpr double kMegabyte = 1048576.0;
 
 // Catches Ctrl-C for as long as it lives.
 class InterruptGuard {

@@ -17,8 +17,6 @@ namespace kivo::cli {
 
 namespace {
 
-constexpr double kMegabyte = 1048576.0;
-
 void Print(std::string_view format, const std::string& subject) {
   std::cout << fmt::format(fmt::runtime(format), subject);
 }
