@@ -15,7 +15,7 @@ namespace kivo::app {
 
 namespace {
 
-enum Column { kTick, kName, kSize };
+enum Column { kTickColumn, kNameColumn, kSizeColumn };
 
 bool CarriesPaths(const QMimeData* data) { return data != nullptr && data->hasUrls(); }
 
@@ -24,9 +24,9 @@ bool CarriesPaths(const QMimeData* data) { return data != nullptr && data->hasUr
 CompilationList::CompilationList(SizeOf sizeOf, QWidget* parent) : QTreeWidget(parent), sizeOf_(std::move(sizeOf)) {
   setColumnCount(3);
   setHeaderLabels({Q(text::kColumnTick), Q(text::kColumnName), Q(text::kColumnSize)});
-  setColumnWidth(kTick, 25);
-  setColumnWidth(kName, 300);
-  setColumnWidth(kSize, 70);
+  setColumnWidth(kTickColumn, 25);
+  setColumnWidth(kNameColumn, 300);
+  setColumnWidth(kSizeColumn, 70);
   setRootIsDecorated(false);
   setAllColumnsShowFocus(true);
   setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -40,11 +40,11 @@ CompilationList::CompilationList(SizeOf sizeOf, QWidget* parent) : QTreeWidget(p
 void CompilationList::AddRow(const QString& path, bool ticked) {
   auto* row = new QTreeWidgetItem(this);
   row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-  row->setCheckState(kTick, ticked ? Qt::Checked : Qt::Unchecked);
-  row->setText(kName, path);
+  row->setCheckState(kTickColumn, ticked ? Qt::Checked : Qt::Unchecked);
+  row->setText(kNameColumn, path);
   const std::int64_t bytes = sizeOf_ ? sizeOf_(path) : 0;
-  row->setText(kSize, Q(platform::FormatFloat("#,##", static_cast<double>(bytes))));
-  row->setTextAlignment(kSize, Qt::AlignRight | Qt::AlignVCenter);
+  row->setText(kSizeColumn, Q(platform::FormatFloat("#,##", static_cast<double>(bytes))));
+  row->setTextAlignment(kSizeColumn, Qt::AlignRight | Qt::AlignVCenter);
 }
 
 void CompilationList::AddDropped(const QStringList& paths) {
@@ -62,7 +62,7 @@ QList<CompilationRow> CompilationList::Rows() const {
   QList<CompilationRow> rows;
   for (int i = 0; i < topLevelItemCount(); ++i) {
     const QTreeWidgetItem* item = topLevelItem(i);
-    rows.push_back({item->text(kName), item->checkState(kTick) == Qt::Checked});
+    rows.push_back({item->text(kNameColumn), item->checkState(kTickColumn) == Qt::Checked});
   }
   return rows;
 }

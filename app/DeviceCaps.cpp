@@ -12,7 +12,6 @@ namespace kivo::app {
 
 namespace {
 
-constexpr QSize kSize(420, 291);
 // The capability each box stands for, kept on the box itself.
 constexpr const char* kCapabilityProperty = "capability";
 
@@ -32,7 +31,7 @@ QLabel* SpeedLabel(const char* name, QWidget* parent) {
 }  // namespace
 
 TForm2::TForm2(QWidget* owner)
-    : BorderlessDialog(owner, Q(text::kCapsTitle), kSize, Centre::OnOwner) {
+    : BorderlessDialog(owner, Q(text::kCapsTitle), QSize(420, 291), Centre::OnOwner) {
   setObjectName("Form2");
   Label1 = new QLabel(this);
   Label1->setObjectName("Label1");

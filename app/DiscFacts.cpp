@@ -6,10 +6,6 @@
 
 namespace kivo::app {
 
-namespace {
-constexpr unsigned kReadyTimeoutMs = 5000;
-}  // namespace
-
 DiscFacts ReadDiscFacts(TZelvoBurner& burner) {
   DiscFacts facts;
   TDisc disc{};

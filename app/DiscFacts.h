@@ -13,6 +13,9 @@ class TZelvoBurner;
 
 namespace kivo::app {
 
+// How long a disc may take to come ready before the window takes it for absent.
+inline constexpr unsigned kReadyTimeoutMs = 5000;
+
 struct DiscFacts {
   bool ready = false;  // false: no disc, or one that cannot be read; nothing below was read
   std::uint16_t mediaKind = 0;

@@ -21,13 +21,12 @@ namespace kivo::app {
 
 namespace {
 
-constexpr QSize kSize(444, 284);
 constexpr int kClosedDisc = 2;
 constexpr double kSectorsPerMegabyte = 512.0;
-constexpr int kDateWidth = 16;
+constexpr int kDateWidth = 16;  // YYYY-MM-DD HH:MM: the seconds would not fit the line
 // What one session can hold in the browser.
 constexpr std::int32_t kBrowsedFiles = 65535;
-constexpr std::int32_t kBrowsedDirectories = 8191;  // YYYY-MM-DD HH:MM: the seconds would not fit the line
+constexpr std::int32_t kBrowsedDirectories = 8191;
 
 QLabel* Caption(std::string_view text, QWidget* parent) {
   auto* label = new QLabel(Q(text), parent);
@@ -70,7 +69,7 @@ QString SessionLine(const SessionSummary& session) {
 }
 
 TfrmSessions::TfrmSessions(QWidget* owner, TZelvoBurner& burner)
-    : BorderlessDialog(owner, Q(text::kDiscTitle), kSize, Centre::OnScreen), burner_(burner) {
+    : BorderlessDialog(owner, Q(text::kDiscTitle), QSize(444, 284), Centre::OnScreen), burner_(burner) {
   setObjectName("frmSessions");
   Body()->addWidget(BuildFigures());
   Body()->addWidget(BuildHeader());

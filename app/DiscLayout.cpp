@@ -10,8 +10,7 @@ namespace kivo::app {
 
 namespace {
 
-constexpr QSize kSize(638, 377);
-constexpr int kTreeWidth = 190;
+constexpr int kFolderTreeWidth = 190;
 
 void PopUpOnRequest(QWidget& widget, QMenu& menu) {
   widget.setContextMenuPolicy(Qt::CustomContextMenu);
@@ -22,10 +21,10 @@ void PopUpOnRequest(QWidget& widget, QMenu& menu) {
 }  // namespace
 
 TfrmDiscLayout::TfrmDiscLayout(QWidget* owner, TZelvoBurner& burner)
-    : BorderlessDialog(owner, Q(text::kLayoutTitle), kSize, Centre::OnOwner), burner_(burner) {
+    : BorderlessDialog(owner, Q(text::kLayoutTitle), QSize(638, 377), Centre::OnOwner), burner_(burner) {
   setObjectName("frmDiscLayout");
   AddIdleCaptionButtons();
-  const EntryViews views = BuildEntryViews(this, GridKind::Editor, kTreeWidth, Q(text::kLayoutGridHint));
+  const EntryViews views = BuildEntryViews(this, GridKind::Editor, kFolderTreeWidth, Q(text::kLayoutGridHint));
   tvDir = views.tree;
   fl = views.grid;
   PopupMenu1 = new QMenu(tvDir);

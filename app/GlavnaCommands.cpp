@@ -7,6 +7,7 @@
 #include <fmt/printf.h>
 
 #include "app/CompilationList.h"
+#include "app/DiscFacts.h"
 #include "app/FileDialogs.h"
 #include "app/Glavna.h"
 #include "app/GlavnaShared.h"
@@ -22,7 +23,6 @@ namespace kivo::app {
 namespace {
 
 constexpr unsigned kEjectSyncTimeoutMs = 300000;
-constexpr unsigned kReadyTimeoutMs = 5000;
 constexpr std::int64_t kSectorBytes = 2048;
 
 // The folder of a file that need not exist yet, with every link resolved.

@@ -11,8 +11,8 @@ namespace kivo::app {
 
 namespace {
 
-constexpr int kWidth = 522;
-constexpr int kHeight = 322;
+constexpr int kSplashWidth = 522;
+constexpr int kSplashHeight = 322;
 
 }  // namespace
 
@@ -36,9 +36,9 @@ QImage LoadJpegResource(const QString& path) {
 TSplashForm::TSplashForm(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), picture_(LoadJpegResource(":/pictures/splash.jpg")) {
   setObjectName("SplashForm");
-  setFixedSize(kWidth, kHeight);
+  setFixedSize(kSplashWidth, kSplashHeight);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
+    move(screen->availableGeometry().center() - QPoint(kSplashWidth / 2, kSplashHeight / 2));
   }
 }
 

@@ -9,7 +9,7 @@ namespace kivo::app {
 
 namespace {
 
-constexpr int kHeight = 19;
+constexpr int kPanelHeight = 19;
 
 void Recolour(QProgressBar* bar) {
   bar->setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid #8a8a8a; text-align: center; }"
@@ -29,7 +29,7 @@ QString StatusPanels::FillColour(int value, int maximum) {
 
 StatusPanels::StatusPanels(QWidget* parent) : QWidget(parent) {
   setObjectName("SB");
-  setFixedHeight(kHeight);
+  setFixedHeight(kPanelHeight);
   // The panels together are wider than the window's design width: the last one is cut off
   // rather than the window made wider.
   setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -42,7 +42,7 @@ StatusPanels::StatusPanels(QWidget* parent) : QWidget(parent) {
   abort_ = new QPushButton(Q(text::kAbortPanel), this);
   abort_->setObjectName("SBPanel3");
   abort_->setAccessibleName(Q(text::kAbortPanel));
-  abort_->setFixedSize(80, kHeight);
+  abort_->setFixedSize(80, kPanelHeight);
   abort_->setStyleSheet("QPushButton { background: #404040; color: white; border: 1px solid #202020; }"
                         "QPushButton:disabled { color: #9a9a9a; }");
   layout->addWidget(abort_);
@@ -59,7 +59,7 @@ StatusPanels::StatusPanels(QWidget* parent) : QWidget(parent) {
 QProgressBar* StatusPanels::NewBar(const char* name, int width) {
   auto* bar = new QProgressBar(this);
   bar->setObjectName(name);
-  bar->setFixedSize(width, kHeight);
+  bar->setFixedSize(width, kPanelHeight);
   bar->setRange(0, 100);
   bar->setValue(0);
   bar->setFormat("%p%");
@@ -71,7 +71,7 @@ QProgressBar* StatusPanels::NewBar(const char* name, int width) {
 QLabel* StatusPanels::NewText(const char* name, int width, const QString& text, Qt::Alignment alignment) {
   auto* label = new QLabel(text, this);
   label->setObjectName(name);
-  label->setFixedSize(width, kHeight);
+  label->setFixedSize(width, kPanelHeight);
   label->setAlignment(alignment);
   label->setFrameShape(QFrame::StyledPanel);
   label->setAccessibleName(text);

@@ -20,7 +20,6 @@ namespace kivo::app {
 
 namespace {
 
-constexpr QSize kSize(626, 419);
 constexpr int kTreeWidth = 158;
 constexpr int kMsgHeight = 25;
 constexpr std::uint8_t kLogType = 1;
@@ -45,7 +44,7 @@ int FilesBelow(const TDEntry& dir, bool recursive) {
 }  // namespace
 
 TfrmTree::TfrmTree(QWidget* owner, TZelvoBurner& burner)
-    : BorderlessDialog(owner, Q(text::kTreeTitle), kSize, Centre::OnOwner), burner_(burner) {
+    : BorderlessDialog(owner, Q(text::kTreeTitle), QSize(626, 419), Centre::OnOwner), burner_(burner) {
   setObjectName("frmTree");
   const EntryViews views = BuildEntryViews(this, GridKind::Browser, kTreeWidth, Q(text::kTreeGridHint));
   tvDir = views.tree;

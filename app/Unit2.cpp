@@ -27,8 +27,8 @@ namespace kivo::app {
 
 namespace {
 
-constexpr int kWidth = 506;
-constexpr int kHeight = 398;
+constexpr int kSettingsWidth = 506;
+constexpr int kSettingsHeight = 398;
 constexpr int kMegabyte = 1048576;
 constexpr int kMinCacheMb = 2;
 constexpr int kMaxCacheMb = 64;
@@ -50,7 +50,7 @@ QLabel* Label(QWidget* parent, const char* name, const QString& caption) {
   return label;
 }
 
-QPushButton* Button(QWidget* parent, const char* name, std::string_view caption) {
+QPushButton* DialogButton(QWidget* parent, const char* name, std::string_view caption) {
   auto* button = new QPushButton(Q(caption), parent);
   button->setObjectName(name);
   button->setToolTip(Q(text::kSettingsButtonHint));
@@ -74,7 +74,7 @@ TfrmSettings::TfrmSettings(SettingsTarget target, QWidget* owner) : QDialog(owne
   setWindowFlag(Qt::FramelessWindowHint);
   setModal(true);
   setAttribute(Qt::WA_DeleteOnClose);
-  setFixedSize(kWidth, kHeight);
+  setFixedSize(kSettingsWidth, kSettingsHeight);
   // Without a system frame the window needs an edge of its own to stand out from the one below.
   setStyleSheet("#frmSettings { border: 1px solid #1d3557; }");
   BuildControls();
@@ -165,9 +165,9 @@ void TfrmSettings::BuildControls() {
   grid->addLayout(cache, 8, 0, 1, 2);
   grid->setRowStretch(9, 1);
 
-  Button1 = Button(body, "Button1", text::kApplyCaption);
-  Button2 = Button(body, "Button2", text::kCancelCaption);
-  Button3 = Button(body, "Button3", text::kCloseSessionCaption);
+  Button1 = DialogButton(body, "Button1", text::kApplyCaption);
+  Button2 = DialogButton(body, "Button2", text::kCancelCaption);
+  Button3 = DialogButton(body, "Button3", text::kCloseSessionCaption);
   Button1->setDefault(true);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
