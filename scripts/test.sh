@@ -19,11 +19,16 @@ status=0
 
 seconds_since() { echo $(( $(date +%s) - $1 )); }
 
+# Every build keeps line tables only: a report needs file and line, and full debug information
+# is a third of the compile time. Targets that allow it are compiled in batches of sources.
+build_flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIVO_WERROR=ON -DKIVO_UNITY_BUILD=ON
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG")
+
 build() {  # name, extra cmake arguments...
   local name=$1; shift
   local dir="$root/build/$name" start
   start=$(date +%s)
-  if cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIVO_WERROR=ON "$@" >/dev/null &&
+  if cmake -S "$root" -B "$dir" -G Ninja "${build_flags[@]}" "$@" >/dev/null &&
      cmake --build "$dir" -j "$jobs"; then
     summary+=("$(printf '%-6s build: %5d s' "$name" "$(seconds_since "$start")")")
     return 0
@@ -56,15 +61,11 @@ if build test; then
   run_tests test
 fi
 
-# The sanitizer builds keep line tables only: their reports need file and line, and full debug
-# information is most of their compile time.
-sanitizer_flags=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG")
-
-if build asan -DKIVO_SANITIZE=address -DKIVO_BUILD_BENCH=OFF "${sanitizer_flags[@]}"; then
+if build asan -DKIVO_SANITIZE=address -DKIVO_BUILD_BENCH=OFF; then
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests asan -LE large
 fi
 
-if build tsan -DKIVO_SANITIZE=thread -DKIVO_BUILD_BENCH=OFF -DKIVO_TESTS=threaded "${sanitizer_flags[@]}"; then
+if build tsan -DKIVO_SANITIZE=thread -DKIVO_BUILD_BENCH=OFF -DKIVO_TESTS=threaded; then
   TSAN_OPTIONS="halt_on_error=1 suppressions=$root/tests/app/tsan-qt.supp" run_tests tsan -L threaded
 fi
 

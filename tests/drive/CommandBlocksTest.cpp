@@ -8,7 +8,7 @@
 
 #include "tests/drive/ScriptedDrive.h"
 
-namespace kivo {
+namespace kivo::command_blocks_test {
 namespace {
 
 using testing::ScriptedDrive;
@@ -124,4 +124,4 @@ TEST(CommandBlocks, WriteWithoutADriveFails) {
 }
 
 }  // namespace
-}  // namespace kivo
+}  // namespace kivo::command_blocks_test

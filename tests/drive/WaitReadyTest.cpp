@@ -8,7 +8,7 @@
 
 #include "tests/drive/ScriptedDrive.h"
 
-namespace kivo {
+namespace kivo::wait_ready_test {
 namespace {
 
 using testing::Reply;
@@ -115,4 +115,4 @@ TEST(DriveControl, TrayCommandsReleaseTheDriveOnce) {
 }
 
 }  // namespace
-}  // namespace kivo
+}  // namespace kivo::wait_ready_test

@@ -4,7 +4,7 @@
 
 #include "tests/integration/DiscFixture.h"
 
-namespace kivo::testing {
+namespace kivo::testing::erase_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -81,4 +81,4 @@ INSTANTIATE_TEST_SUITE_P(Media, EraseTest, ::testing::Combine(::testing::ValuesI
                          });
 
 }  // namespace
-}  // namespace kivo::testing
+}  // namespace kivo::testing::erase_test

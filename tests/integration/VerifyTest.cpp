@@ -7,7 +7,7 @@
 
 #include "tests/integration/DiscFixture.h"
 
-namespace kivo::testing {
+namespace kivo::testing::verify_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -147,4 +147,4 @@ TEST_F(VerifyTest, BurnImageVerifyNamesTheFirstSectorsThatDiffer) {
 }
 
 }  // namespace
-}  // namespace kivo::testing
+}  // namespace kivo::testing::verify_test

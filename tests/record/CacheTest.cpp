@@ -22,7 +22,7 @@
 #include "engine/record/TCacheThread.h"
 #include "tests/platform/TempDir.h"
 
-namespace kivo {
+namespace kivo::cache_test {
 namespace {
 
 using platform::testing::TempDir;
@@ -376,4 +376,4 @@ TEST(CacheBlockSize, IsTwentySevenSectorsOnlyOnRecordableCd) {
 }
 
 }  // namespace
-}  // namespace kivo
+}  // namespace kivo::cache_test

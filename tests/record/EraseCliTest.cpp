@@ -16,7 +16,7 @@
 #define KIVO_CLI_PATH KIVO_CLI
 #include "tests/iso/Commands.h"
 
-namespace kivo {
+namespace kivo::erase_cli_test {
 namespace {
 
 using testing::Quoted;
@@ -96,4 +96,4 @@ TEST_F(EraseCliRefusals, WithoutOneModeOrOnADiscThatCannotBeErased) {
 }
 
 }  // namespace
-}  // namespace kivo
+}  // namespace kivo::erase_cli_test

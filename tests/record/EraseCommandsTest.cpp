@@ -12,7 +12,7 @@
 #include "engine/record/Recording.h"
 #include "tests/record/EraseFixtures.h"
 
-namespace kivo {
+namespace kivo::erase_commands_test {
 namespace {
 
 using testing::Reply;
@@ -195,4 +195,4 @@ TEST(EraseCommands, NothingIsSentWhileAnEraseOrARecordingRuns) {
 }
 
 }  // namespace
-}  // namespace kivo
+}  // namespace kivo::erase_commands_test

@@ -11,7 +11,7 @@
 #include "engine/record/EraseThread.h"
 #include "tests/record/EraseFixtures.h"
 
-namespace kivo {
+namespace kivo::erase_recorder_test {
 namespace {
 
 using vdrive::MediumKind;
@@ -107,4 +107,4 @@ TEST_F(EraseOnRecorder, NoDiscMeansNoEraseAndNoEvent) {
 }
 
 }  // namespace
-}  // namespace kivo
+}  // namespace kivo::erase_recorder_test

@@ -18,7 +18,7 @@
 #include "tests/platform/TempDir.h"
 #include "tests/record/EraseFixtures.h"
 
-namespace kivo {
+namespace kivo::image_recording_test {
 namespace {
 
 using testing::SentWrite;
@@ -136,4 +136,4 @@ TEST(ImageRecording, NothingStartsWhileARecordingRuns) {
 }
 
 }  // namespace
-}  // namespace kivo
+}  // namespace kivo::image_recording_test

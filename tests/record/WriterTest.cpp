@@ -27,7 +27,7 @@
 #include "tests/record/EraseFixtures.h"
 #include "tests/record/ModelDrive.h"
 
-namespace kivo {
+namespace kivo::writer_test {
 namespace {
 
 using platform::testing::TempDir;
@@ -488,4 +488,4 @@ TEST_F(StreamedSaveTest, ReportsWhatEndedIt) {
 }
 
 }  // namespace
-}  // namespace kivo
+}  // namespace kivo::writer_test
