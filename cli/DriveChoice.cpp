@@ -3,15 +3,12 @@
 #include <iostream>
 
 #include "cli/ShownText.h"
+#include "cli/Strings.h"
 
 namespace kivo::cli {
 
 namespace {
 
-constexpr const char* kNoTransport =
-    "kivoardel-cli: no drive access. No /dev/sr* drive could be opened (a drive the user may not "
-    "open is usually fixed by joining the 'cdrom' group), and no ASPI library (libwnaspi32.so, "
-    "the virtual recorder) was found beside the program or on the library path.";
 constexpr const char* kNoDrives = "kivoardel-cli: no CD or DVD drive was found.";
 constexpr const char* kNoSuchDrive = "kivoardel-cli: no drive matches \"";
 constexpr const char* kNotSelected = "kivoardel-cli: the drive could not be selected: ";
@@ -35,7 +32,7 @@ bool StartTransport(TSCSIDevice& device) {
   };
   // As the main window starts: the built-in pass-through preferred, no library path.
   if (!device.InitializeTransport(true, "")) {
-    std::cerr << kNoTransport << '\n';
+    std::cerr << text::kNoDriveAccess << '\n';
     return false;
   }
   return true;

@@ -13,6 +13,7 @@
 #include "cli/ShownText.h"
 #include "engine/iso/TZelvoBurner.h"
 #include "engine/platform/Files.h"
+#include "engine/platform/PathWithin.h"
 #include "engine/platform/ReplacementFile.h"
 
 namespace kivo::cli {
@@ -30,9 +31,7 @@ struct MkisoOptions {
 std::string OutputAmongSources(const MkisoOptions& options) {
   const std::string output = platform::ResolvedPath(options.output);
   for (const std::string& source : options.compilation.sources) {
-    const std::string path = platform::ResolvedPath(source);
-    const std::string folder = path == "/" ? path : path + "/";
-    if (output == path || output.starts_with(folder)) {
+    if (platform::PathIsWithin(output, platform::ResolvedPath(source))) {
       return "the image file " + options.output + " would lie among the sources (" + source +
              "); choose a place outside them";
     }

@@ -6,6 +6,21 @@
 
 namespace kivo::cli::text {
 
+// No drive answered and no ASPI library was found: what the user can do about it is the
+// system's own.
+#ifdef _WIN32
+inline constexpr std::string_view kNoDriveAccess =
+    "kivoardel-cli: no drive access. No CD or DVD drive letter could be opened (a drive is usually "
+    "reached only with an administrator's rights: start the command prompt with \"Run as "
+    "administrator\"), and no ASPI library (WNASPI32.DLL, the virtual recorder) was found beside the "
+    "program, in the system folder or on the PATH.";
+#else
+inline constexpr std::string_view kNoDriveAccess =
+    "kivoardel-cli: no drive access. No /dev/sr* drive could be opened (a drive the user may not "
+    "open is usually fixed by joining the 'cdrom' group), and no ASPI library (libwnaspi32.so, "
+    "the virtual recorder) was found beside the program or on the library path.";
+#endif
+
 // Verify.
 inline constexpr std::string_view kVerifyingSession = "verifying the session\n";
 inline constexpr std::string_view kVerifyingImage = "verifying the image\n";

@@ -46,15 +46,23 @@ bool IsWindowsForm(std::string_view path) {
   return IsNetworkForm(path) || (path.size() >= 2 && path[1] == ':');
 }
 
+// Windows takes "/" as a separator too, and users and the engine itself ("folder" + "/") write
+// it into Windows paths: both count there.
 std::string SourceDirectoryPart(std::string_view fileName) {
-  const std::size_t last = fileName.rfind(IsWindowsForm(fileName) ? '\\' : '/');
+  const std::size_t last = IsWindowsForm(fileName) ? fileName.find_last_of("\\/") : fileName.rfind('/');
   return last == std::string_view::npos ? std::string() : std::string(fileName.substr(0, last + 1));
 }
 
 std::string KeptPath(std::string_view sourceDirectory) {
   if (!IsWindowsForm(sourceDirectory)) return PosixKeptPath(sourceDirectory);
-  std::string out(IsNetworkForm(sourceDirectory) ? WithoutServerAndShare(sourceDirectory)
-                                                 : sourceDirectory.substr(2));
+  // One "\" for every run of separators, past the network form's leading pair.
+  std::string path;
+  for (std::size_t i = 0; i < sourceDirectory.size(); ++i) {
+    const char c = sourceDirectory[i] == '/' ? '\\' : sourceDirectory[i];
+    if (c == '\\' && i >= 2 && path.ends_with('\\')) continue;
+    path.push_back(c);
+  }
+  std::string out(IsNetworkForm(path) ? WithoutServerAndShare(path) : std::string_view(path).substr(2));
   if (!out.starts_with('\\')) out.insert(out.begin(), '\\');
   if (!out.ends_with('\\')) out.push_back('\\');
   return out;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/platform/Files.h"
+#include "engine/platform/PathWithin.h"
 #include "engine/platform/SystemError.h"
 
 namespace kivo::platform {
@@ -52,6 +53,10 @@ std::string ResolvedPath(const std::string& path) {
   const auto folder = RealPath(ParentFolder(path));
   if (!folder || name.empty() || name == "." || name == "..") return path;
   return *folder == "/" ? "/" + name : *folder + "/" + name;
+}
+
+bool PathIsWithin(const std::string& path, const std::string& folder) {
+  return path == folder || path.starts_with(folder == "/" ? folder : folder + "/");
 }
 
 bool MakeDirectory(const std::string& path, std::string* error) {

@@ -16,7 +16,9 @@ bool ReplacementFile::Fail(const std::string& path, int err) {
 
 bool ReplacementFile::MakeDurable() {
   if (!file_.IsOpen()) {
-    if (!file_.Open(Path(), File::Mode::Read)) {
+    // For writing where it may: Windows flushes only a handle that may write (FlushFileBuffers
+    // is refused on a read-only one); Linux fsyncs any, a file without write permission too.
+    if (!file_.Open(Path(), File::Mode::ReadWrite) && !file_.Open(Path(), File::Mode::Read)) {
       const int err = errno;
       Discard();
       return Fail(target_, err);

@@ -4,8 +4,10 @@
 
 namespace kivo::platform {
 
-// std::system_category goes through strerror_r, so concurrent callers do not share a buffer.
-std::string SystemErrorText(int err) { return std::system_category().message(err); }
+// The errno texts, through strerror_r where there is one, so concurrent callers do not share a
+// buffer. Not std::system_category: on Windows that reads the number as a Win32 error code, and
+// ENOENT (2) would come out as that code's text, EACCES (13) as "Invalid data".
+std::string SystemErrorText(int err) { return std::generic_category().message(err); }
 
 std::string PathErrorText(const std::string& path, int err) {
   return path + ": " + SystemErrorText(err);

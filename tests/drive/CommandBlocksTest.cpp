@@ -18,7 +18,7 @@ struct Case {
   std::string name;
   std::function<void(TSCSIDevice&)> call;
   Bytes cdb;
-  int direction;
+  platform::ScsiDirection direction;
   unsigned length;
 };
 
@@ -28,7 +28,8 @@ const Bytes cueSheet(300, 0x22);
 const Bytes formatList(12, 0x33);
 const Bytes twoSectors(4096, 0x44);
 
-constexpr int kNone = SG_DXFER_NONE, kIn = SG_DXFER_FROM_DEV, kOut = SG_DXFER_TO_DEV;
+constexpr platform::ScsiDirection kNone = platform::ScsiDirection::None, kIn = platform::ScsiDirection::In,
+                                  kOut = platform::ScsiDirection::Out;
 
 const Case kCases[] = {
     {"TestUnitReady", [](auto& d) { d.TestUnitReady(5000); }, {0x00, 0, 0, 0, 0, 0}, kNone, 0},

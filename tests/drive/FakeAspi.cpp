@@ -82,7 +82,7 @@ std::uint32_t Execute(SRB_ExecSCSICmd& block) {
 
 extern "C" {
 
-__attribute__((visibility("default"))) std::uint32_t SendASPI32Command(void* srb) {
+FAKE_ASPI_ENTRY std::uint32_t SendASPI32Command(void* srb) {
   std::lock_guard guard(mutex);
   auto* header = static_cast<SRB_Header*>(srb);
   switch (header->SRB_Cmd) {
@@ -106,7 +106,7 @@ __attribute__((visibility("default"))) std::uint32_t SendASPI32Command(void* srb
   }
 }
 
-__attribute__((visibility("default"))) std::uint32_t GetASPI32SupportInfo() {
+FAKE_ASPI_ENTRY std::uint32_t GetASPI32SupportInfo() {
   std::lock_guard guard(mutex);
   return (static_cast<std::uint32_t>(SS_COMP) << 8) | AdapterCount();
 }

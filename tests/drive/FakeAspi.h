@@ -4,6 +4,14 @@
 
 #include <cstdint>
 
+// The two entry points the engine looks up. MinGW's linker exports every function of a DLL that
+// marks none, which is what lets the test call the steering functions below as well.
+#ifdef _WIN32
+#define FAKE_ASPI_ENTRY
+#else
+#define FAKE_ASPI_ENTRY __attribute__((visibility("default")))
+#endif
+
 extern "C" {
 
 enum FakeAspiCompletion {

@@ -1,7 +1,14 @@
-// Drive nodes in memory, installed in place of the system's pass-through calls.
+// Drive nodes in memory, installed in place of the system's pass-through calls: SG_IO on Linux,
+// IOCTL_SCSI_PASS_THROUGH_DIRECT on Windows, both answered by the same nodes.
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#include <winioctl.h>
+#include <ntddscsi.h>
+#else
 #include <scsi/sg.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -24,7 +31,8 @@ struct FakeNode {
   std::string identification = "KIVO    FAKE DRIVE      1.00";  // vendor, product, revision
 };
 
-// How the next SG_IO other than INQUIRY ends.
+// How the next command other than INQUIRY ends. The host and driver statuses are SG_IO's alone:
+// the Windows request has no place for them.
 struct SgIoReply {
   int error = 0;
   unsigned char status = 0;
@@ -36,7 +44,7 @@ struct SgIoReply {
 // One command as it reached the node.
 struct SentCommand {
   std::vector<unsigned char> cdb;
-  int direction = SG_DXFER_NONE;
+  platform::ScsiDirection direction = platform::ScsiDirection::None;
   unsigned length = 0;
   std::vector<unsigned char> dataOut;  // what the host sent with a data-out command
 };
@@ -90,29 +98,35 @@ class FakeScsiDevices final : public platform::ScsiDeviceOps {
     return handle;
   }
 
+#ifdef _WIN32
+  int IoControl(int handle, unsigned long code, void* buffer, unsigned long size) override {
+    if (code != IOCTL_SCSI_PASS_THROUGH_DIRECT || size < sizeof(SCSI_PASS_THROUGH_DIRECT)) return EINVAL;
+    auto& request = *static_cast<SCSI_PASS_THROUGH_DIRECT*>(buffer);
+    const platform::ScsiDirection direction = request.DataIn == SCSI_IOCTL_DATA_IN    ? platform::ScsiDirection::In
+                                              : request.DataIn == SCSI_IOCTL_DATA_OUT ? platform::ScsiDirection::Out
+                                                                                      : platform::ScsiDirection::None;
+    auto* data = static_cast<unsigned char*>(request.DataBuffer);
+    SgIoReply answer;
+    if (const int error = Answer(handle, request.Cdb, request.CdbLength, direction,
+                                 data, request.DataTransferLength, answer)) {
+      return error;
+    }
+    request.ScsiStatus = answer.status;
+    const auto senseBytes = std::min<std::size_t>(answer.sense.size(), request.SenseInfoLength);
+    if (senseBytes > 0) std::memcpy(static_cast<unsigned char*>(buffer) + request.SenseInfoOffset, answer.sense.data(), senseBytes);
+    return 0;
+  }
+#else
   int SgIo(int handle, sg_io_hdr& request) override {
-    const FakeNode& node = nodes_.at(open_.at(handle));
-    const unsigned char* cdb = request.cmdp;
-    if (cdb[0] == 0x12) {
-      ++inquiries;
-      if (node.inquiryFails) return EIO;
-      auto* data = static_cast<unsigned char*>(request.dxferp);
-      std::memset(data, 0, request.dxfer_len);
-      data[0] = 5;
-      std::memcpy(data + 8, node.identification.data(), 28);
-      return 0;
+    const platform::ScsiDirection direction = request.dxfer_direction == SG_DXFER_FROM_DEV ? platform::ScsiDirection::In
+                                              : request.dxfer_direction == SG_DXFER_TO_DEV ? platform::ScsiDirection::Out
+                                                                                           : platform::ScsiDirection::None;
+    if (request.cmdp[0] != 0x12) last = request;
+    SgIoReply answer;
+    if (const int error = Answer(handle, request.cmdp, request.cmd_len, direction,
+                                 static_cast<unsigned char*>(request.dxferp), request.dxfer_len, answer)) {
+      return error;
     }
-    last = request;
-    lastCdb.assign(cdb, cdb + request.cmd_len);
-    std::vector<unsigned char> dataOut;
-    if (request.dxfer_direction == SG_DXFER_TO_DEV) {
-      const auto* bytes = static_cast<const unsigned char*>(request.dxferp);
-      dataOut.assign(bytes, bytes + request.dxfer_len);
-    }
-    sent.push_back({lastCdb, request.dxfer_direction, request.dxfer_len, std::move(dataOut)});
-    const SgIoReply answer =
-        responder ? responder(lastCdb, static_cast<unsigned char*>(request.dxferp), request.dxfer_len) : reply;
-    if (answer.error != 0) return answer.error;
     request.status = answer.status;
     request.host_status = answer.hostStatus;
     request.driver_status = answer.driverStatus;
@@ -123,6 +137,7 @@ class FakeScsiDevices final : public platform::ScsiDeviceOps {
     request.sb_len_wr = static_cast<unsigned char>(senseBytes);
     return 0;
   }
+#endif
 
   std::optional<platform::ScsiAddress> GetAddress(int handle) override {
     return nodes_.at(open_.at(handle)).address;
@@ -138,13 +153,38 @@ class FakeScsiDevices final : public platform::ScsiDeviceOps {
   SgIoReply reply;
   Responder responder;  // when set, it answers instead of reply
   std::vector<SentCommand> sent;
-  sg_io_hdr last{};
+#ifndef _WIN32
+  sg_io_hdr last{};  // the last request other than INQUIRY, as SG_IO received it
+#endif
   std::vector<unsigned char> lastCdb;
   int inquiries = 0;
   int opens = 0;
   std::set<std::string> claimedElsewhere;  // nodes another program holds
 
  private:
+  // One command on an open node, whichever system call carried it: INQUIRY is answered from the
+  // node's identity, every other command is recorded and answered by the reply or the
+  // responder. Returns the errno of a command that did not reach the drive, else 0 with the
+  // answer filled in.
+  int Answer(int handle, const unsigned char* cdb, unsigned cdbLength, platform::ScsiDirection direction,
+             unsigned char* data, unsigned length, SgIoReply& answer) {
+    const FakeNode& node = nodes_.at(open_.at(handle));
+    if (cdb[0] == 0x12) {
+      ++inquiries;
+      if (node.inquiryFails) return EIO;
+      std::memset(data, 0, length);
+      data[0] = 5;
+      std::memcpy(data + 8, node.identification.data(), 28);
+      return 0;
+    }
+    lastCdb.assign(cdb, cdb + cdbLength);
+    std::vector<unsigned char> dataOut;
+    if (direction == platform::ScsiDirection::Out) dataOut.assign(data, data + length);
+    sent.push_back({lastCdb, direction, length, std::move(dataOut)});
+    answer = responder ? responder(lastCdb, data, length) : reply;
+    return answer.error;
+  }
+
   std::vector<FakeNode> nodes_;
   std::map<int, std::size_t> open_;
   std::map<int, std::string> claims_;  // this process's claims by handle

@@ -52,6 +52,9 @@ class PassThrough : public ::testing::Test {
 };
 
 TEST_F(PassThrough, DiscoversDrivesAndSaysOnceWhichNodeIsNotAccessible) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the notes name Linux's nodes, the 'cdrom' group and SG_IO";
+#endif
   FakeScsiDevices fake({
       {"sr0", 0, platform::ScsiAddress{3, 0, 0, 0}, false, "KIVO    DRIVE ZERO      1.00"},
       {"sr1", EACCES, std::nullopt, false, ""},
@@ -103,6 +106,7 @@ TEST_F(PassThrough, DiscoversDrivesAndSaysOnceWhichNodeIsNotAccessible) {
   EXPECT_EQ(AspiSupportInfo(), 0x0103u);
 }
 
+#ifndef _WIN32  // the SG_IO request itself (the Windows one: tests/windows/ScsiPassThroughTest.cpp)
 struct RequestCase {
   std::uint8_t flags;
   std::uint32_t length;
@@ -135,6 +139,7 @@ INSTANTIATE_TEST_SUITE_P(Directions, PassThroughRequest,
                          ::testing::Values(RequestCase{0x48, 32, SG_DXFER_FROM_DEV, 32},
                                            RequestCase{0x10, 16, SG_DXFER_TO_DEV, 16},
                                            RequestCase{0x00, 0, SG_DXFER_NONE, 0}));
+#endif
 
 struct OutcomeCase {
   testing::SgIoReply reply;
@@ -149,6 +154,13 @@ TEST_P(PassThroughOutcome, BecomesAspiStatuses) {
   TSCSIDevice device;
   SelectOneDrive(device);
   const OutcomeCase& c = GetParam();
+#ifdef _WIN32
+  // DRIVER_SENSE (0x08) only says that sense data came back, which the Windows request shows
+  // by itself.
+  if (c.reply.hostStatus != 0 || (c.reply.driverStatus & ~0x08) != 0) {
+    GTEST_SKIP() << "host and driver statuses are SG_IO's";
+  }
+#endif
   fake.reply = c.reply;
   std::uint8_t data[32];
   auto request = Request(0x48, {kReadDiscInfo, 0, 0, 0, 0, 0, 0, 0, 0x20, 0}, data, sizeof data);
@@ -180,6 +192,9 @@ INSTANTIATE_TEST_SUITE_P(
 // Each command reaches SG_IO with its own time-out; the ones that may run as long as the whole
 // disc takes get at least that long, since the kernel would abort them with the drive's work.
 TEST_F(PassThrough, EachCommandGetsItsOwnTimeout) {
+#ifdef _WIN32
+  GTEST_SKIP() << "reads the time-out from the SG_IO request (the Windows request's: ScsiPassThroughTest)";
+#else
   FakeScsiDevices fake({{"sr0", 0, platform::ScsiAddress{0, 0, 0, 0}}});
   TSCSIDevice device;
   SelectOneDrive(device);
@@ -203,6 +218,7 @@ TEST_F(PassThrough, EachCommandGetsItsOwnTimeout) {
     c.send();
     EXPECT_EQ(fake.last.timeout, c.timeoutMs);
   }
+#endif
 }
 
 TEST_F(PassThrough, HandleStaysOpenOnlyWhileCloseAfterCommandIsOff) {

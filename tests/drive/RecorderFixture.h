@@ -16,6 +16,7 @@
 #include "engine/drive/TSCSIDevice.h"
 #include "engine/drive/Transport.h"
 #include "engine/platform/Threads.h"
+#include "tests/platform/ScopedEnv.h"
 #include "tests/platform/TempDir.h"
 #include "virtualdrive/VirtualRecorder.h"
 
@@ -27,7 +28,7 @@ class RecorderEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     folder = std::make_unique<platform::testing::TempDir>();
-    ::setenv("KIVO_VIRTUAL_RECORDER", folder->str().c_str(), 1);
+    platform::testing::SetEnvironment("KIVO_VIRTUAL_RECORDER", folder->str().c_str());
   }
   void TearDown() override { folder.reset(); }
 

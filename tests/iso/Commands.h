@@ -2,9 +2,8 @@
 // files a reader extracted with the sources.
 #pragma once
 
-#include <stdio.h>
-#include <sys/wait.h>
-
+#include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,37 +11,38 @@
 #include <string>
 #include <vector>
 
+#include "tests/platform/Command.h"
+#include "tests/platform/ScopedEnv.h"
+
 namespace kivo::testing {
-
-struct CommandResult {
-  int status = -1;     // the exit status; -1 when the command did not end normally
-  std::string output;  // standard output and standard error together
-};
-
-inline std::string Quoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-inline CommandResult RunCommand(const std::string& command) {
-  CommandResult result;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  std::size_t n;
-  while ((n = ::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-  return result;
-}
 
 // kivoardel-cli with the arguments given (each quoted here). The engine's fixed waits between
 // polls are skipped: the virtual recorder in tests finishes every operation at once.
+// environment: NAME=value assignments separated by blanks, or on Linux any words the shell
+// puts before the program.
 inline CommandResult RunCli(const std::vector<std::string>& arguments, const std::string& environment = "") {
-  std::string command = "KIVO_WAIT_SCALE=0 ";
+  std::string command;
+#ifdef _WIN32
+  // cmd.exe has no assignments before a command: the program inherits them from this process.
+  std::vector<std::string> words;
+  std::deque<platform::testing::ScopedEnv> assignments;
+  std::string all = "KIVO_WAIT_SCALE=0 " + environment;
+  for (std::size_t at = 0; at < all.size();) {
+    const std::size_t end = std::min(all.find(' ', at), all.size());
+    if (end > at) words.push_back(all.substr(at, end - at));
+    at = end + 1;
+  }
+  for (std::string& word : words) {
+    const std::size_t equals = word.find('=');
+    if (equals == std::string::npos) continue;
+    word[equals] = '\0';
+    assignments.emplace_back(word.c_str(), word.c_str() + equals + 1);
+  }
+#else
+  command = "KIVO_WAIT_SCALE=0 ";
   if (!environment.empty()) command += environment + " ";
-  command += Quoted(KIVO_CLI_PATH);
+#endif
+  command += QuotedProgram(KIVO_CLI_PATH);
   for (const std::string& a : arguments) command += " " + Quoted(a);
   return RunCommand(command);
 }

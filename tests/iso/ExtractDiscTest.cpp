@@ -25,7 +25,7 @@ class ExtractDiscTest : public ImportDiscTest {
   TFEntry* Entry(const std::string& name) { return burner.FindFileEntry(burner.RootDirectory(), name); }
   static std::int64_t ModificationTime(const std::string& path) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? st.st_mtim.tv_sec : -1;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mtime : -1;
   }
 
   std::string src;
@@ -67,7 +67,7 @@ TEST_F(ExtractDiscTest, FailedReadRemovesThePartialFile) {
   Faults([bad](vdrive::Faults& f) { f.mediumErrors.push_back({.lba = bad, .count = 1}); });
   const auto names = [this] {
     std::set<std::string> found;
-    for (const auto& f : std::filesystem::directory_iterator(tmp.str())) found.insert(f.path().filename());
+    for (const auto& f : std::filesystem::directory_iterator(tmp.str())) found.insert(f.path().filename().string());
     return found;
   };
   const std::set<std::string> before = names();
@@ -101,6 +101,9 @@ class ExtractCommandTest : public ImportDiscTest {
 };
 
 TEST_F(ExtractCommandTest, WhatIsThereIsKeptOrReplacedButNeverWrittenThrough) {
+#ifdef _WIN32
+  GTEST_SKIP() << "symbolic links in the destination need a privilege on Windows";
+#endif
   struct Case {
     const char* name;
     bool overwrite;

@@ -168,13 +168,21 @@ std::int64_t MomentOf(const std::uint8_t* date) {
   tm.tm_hour = date[3];
   tm.tm_min = date[4];
   tm.tm_sec = date[5];
-  return static_cast<std::int64_t>(::timegm(&tm)) - static_cast<std::int8_t>(date[6]) * 900;
+#ifdef _WIN32
+  const std::time_t utc = ::_mkgmtime(&tm);
+#else
+  const std::time_t utc = ::timegm(&tm);
+#endif
+  return static_cast<std::int64_t>(utc) - static_cast<std::int8_t>(date[6]) * 900;
 }
 
 // Every date carries the offset in force at it, summer time included, so that a reader in any
 // zone turns it back into the moment the file was written: the records of files from winter and
 // from summer, "." (the moment of the build), and the primary descriptor's dates.
 TEST_F(LayoutTest, DatesCarryTheOffsetInForceAtThem) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the zones are set with TZ rules, which the Windows layer does not read (it asks the system)";
+#endif
   constexpr std::int64_t kWinter = 1705320000, kSummer = 1721044800;  // 15 January, 15 July 2024, 12:00 UTC
   struct Case {
     const char* tz;

@@ -138,6 +138,9 @@ TEST(SourcePaths, KeptPaths) {
            {"C:\\a.txt", "\\", "\\"},
            {"\\\\srv\\share\\data\\a.txt", "\\data\\", "\\data\\"},
            {"\\\\srv\\share\\a.txt", "\\", "\\"},
+           {"C:\\data/x/a.txt", "\\data\\x\\", "\\x\\"},  // Windows reads "/" as "\\" too
+           {"C:/data//x\\\\a.txt", "\\data\\x\\", "\\x\\"},
+           {"\\\\srv/share/data/a.txt", "\\data\\", "\\data\\"},
            {"/home/ana/docs/a.txt", "\\home\\ana\\docs\\", "\\docs\\"},
            {"/a.txt", "\\", "\\"},
            {"a.txt", "\\", "\\"},

@@ -1,5 +1,7 @@
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 
@@ -7,6 +9,9 @@
 
 #include "engine/platform/Files.h"
 #include "tests/platform/TempDir.h"
+#ifdef _WIN32
+#include "tests/windows/Wine.h"
+#endif
 
 namespace kivo::platform {
 namespace {
@@ -15,6 +20,9 @@ namespace fs = std::filesystem;
 using testing::TempDir;
 
 TEST(ListDirectory, SortsAndDescribesEveryKindOfEntry) {
+#ifdef _WIN32
+  GTEST_SKIP() << "short names made by the Linux layer, modes and symbolic links (the Windows listing: FileSystemTest)";
+#endif
   TempDir dir;
   dir.Write("b.txt", "abc");
   dir.Write(".hidden", "");
@@ -65,7 +73,11 @@ TEST(ListDirectory, ReportsADirectoryItCannotRead) {
   const std::string missing = dir / "missing";
   EXPECT_EQ(ListDirectory(missing).error, missing + ": No such file or directory");
 
+#ifdef _WIN32
+  GTEST_SKIP() << "file modes are Linux's";
+#else
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+#endif
   const std::string locked = dir / "locked";
   fs::create_directory(locked);
   ::chmod(locked.c_str(), 0);
@@ -76,6 +88,9 @@ TEST(SetFileAttributes, ArchiveMarkFollowsTheFilesContent) {
   TempDir dir;
   const std::string file = dir.Write("data.bin", "1");
   if (!ArchiveMarksSupported(file)) GTEST_SKIP() << "no extended attributes here";
+#ifdef _WIN32
+  if (kivo::testing::UnderWine()) GTEST_SKIP() << "Wine keeps no archive bit";
+#endif
   const auto attributes = [&] { return StatPath(file)->attributes; };
 
   std::string error;
@@ -112,10 +127,17 @@ TEST(MakeDirectory, CreatesParentsAndAcceptsExistingOnes) {
 
   const std::string file = dir.Write("plain", "");
   EXPECT_FALSE(MakeDirectory(file + "/sub", &error));
+#ifdef _WIN32
+  EXPECT_EQ(error, file + "/sub: No such file or directory");  // Windows finds no such path
+#else
   EXPECT_EQ(error, file + "/sub: Not a directory");
+#endif
 }
 
 TEST(StatPath, DescribesOnePathAndKnowsDirectoriesByIdentity) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the short name made by the Linux layer, and a symbolic link (the Windows listing: FileSystemTest)";
+#endif
   TempDir dir;
   fs::create_directory(dir / "Long Folder");
   fs::create_symlink("Long Folder", dir / "again");

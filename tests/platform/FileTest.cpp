@@ -45,7 +45,11 @@ TEST(File, ShortCountsTellEndOfFileFromFailure) {
   EXPECT_EQ(file.LastError(), "");
 
   EXPECT_EQ(file.Write("x", 1), 0);
+#ifdef _WIN32
+  EXPECT_EQ(file.LastError(), path + ": Permission denied");  // Windows' word for a read-only handle
+#else
   EXPECT_EQ(file.LastError(), path + ": Bad file descriptor");
+#endif
 
   File missing;
   EXPECT_FALSE(missing.Open(dir / "none", File::Mode::ReadWrite));
@@ -68,9 +72,15 @@ TEST(File, ScatteredReadsFillThePiecesInOrder) {
   EXPECT_EQ(file.ReadScattered(pieces), 0);
   EXPECT_EQ(file.LastError(), "");
 
+  // A folder read as a file: Linux opens it and refuses the read, Windows refuses the open; the
+  // reason is the same.
   File folder;
+#ifdef _WIN32
+  EXPECT_FALSE(folder.Open(dir.str(), File::Mode::Read));
+#else
   ASSERT_TRUE(folder.Open(dir.str(), File::Mode::Read));
   EXPECT_EQ(folder.ReadScattered(pieces), 0);
+#endif
   EXPECT_EQ(folder.LastError(), dir.str() + ": Is a directory");
 }
 

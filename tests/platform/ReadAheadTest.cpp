@@ -1,7 +1,12 @@
 #include "engine/platform/ReadAhead.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <chrono>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,9 +18,16 @@
 namespace kivo::platform {
 namespace {
 
+// The files (on Windows: all handles) this process holds open. Wine counts none: 0 there.
 std::size_t OpenDescriptors() {
+#ifdef _WIN32
+  DWORD handles = 0;
+  ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
+  return handles;
+#else
   return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
                                                 std::filesystem::directory_iterator()));
+#endif
 }
 
 class ReadAheadTest : public ::testing::Test {
@@ -50,6 +62,7 @@ class ReadAheadTest : public ::testing::Test {
 // early, in order or skipping ahead.
 TEST_F(ReadAheadTest, HandsEachFileOverOpenAndLeavesNothingOpen) {
   const std::size_t before = OpenDescriptors();
+  if (before == 0) std::cout << "the system does not tell how many files are open: their count is not checked\n";
   {
     ReadAhead readAhead(Sources());
     for (std::size_t i = 0; i < paths.size(); ++i) {

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -56,7 +58,12 @@ TEST(ReplacementFile, CommitPutsTheNewContentInPlace) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     const std::string behind = dir.Write("behind", "old");
+#ifdef _WIN32
+    // No file mode to keep, and symbolic links need a privilege: the plain file alone.
+    if (c.targetIsLink) continue;
+#else
     ASSERT_EQ(::chmod(behind.c_str(), 0640), 0);
+#endif
     const std::string target = c.targetIsLink ? dir / "target" : behind;
     if (c.targetIsLink) fs::create_symlink(behind, target);
     ReplacementFile file;
@@ -67,11 +74,13 @@ TEST(ReplacementFile, CommitPutsTheNewContentInPlace) {
     EXPECT_EQ(ReadText(target), "new");
     EXPECT_EQ(ReadText(behind), c.behindLink);
     EXPECT_EQ(fs::is_symlink(target), c.targetIsLink && c.linkKept);
+#ifndef _WIN32
     if (!c.targetIsLink || c.linkKept) {
       struct stat st {};
       ASSERT_EQ(::stat(behind.c_str(), &st), 0);
       EXPECT_EQ(st.st_mode & 07777, 0640u) << "the replaced file's mode is kept";
     }
+#endif
     const std::set<std::string> names = c.targetIsLink ? std::set<std::string>{"behind", "target"}
                                                        : std::set<std::string>{"behind"};
     EXPECT_EQ(Names(dir), names);
@@ -98,6 +107,7 @@ TEST(ReplacementFile, AnUnfinishedReplacementLeavesTheOldFile) {
     EXPECT_EQ(ReadText(target), "old");
     EXPECT_EQ(Names(dir), std::set<std::string>{"image.iso"});
   }
+#ifndef _WIN32  // fork and signals
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal);
     TempDir dir;
@@ -116,6 +126,7 @@ TEST(ReplacementFile, AnUnfinishedReplacementLeavesTheOldFile) {
     EXPECT_EQ(ReadText(target), "old");
     EXPECT_EQ(Names(dir), std::set<std::string>{"image.iso"});
   }
+#endif
 }
 
 TEST(ReplacementFile, FailuresNameTheTarget) {
@@ -126,11 +137,13 @@ TEST(ReplacementFile, FailuresNameTheTarget) {
   EXPECT_EQ(file.LastError(), dir / "folder" + ": Is a directory");
   EXPECT_FALSE(file.Create(dir / "missing/image.iso", ReplacementFile::Links::Follow));
   EXPECT_EQ(file.LastError(), dir / "missing/image.iso" + ": No such file or directory");
+#ifndef _WIN32  // /dev/full
   // A device cannot be replaced by renaming: it is written into.
   ASSERT_TRUE(file.Create("/dev/full", ReplacementFile::Links::Follow)) << file.LastError();
   EXPECT_EQ(file.Path(), "/dev/full");
   EXPECT_FALSE(WriteAll(file, "x"));
   EXPECT_EQ(file.file().LastError(), "/dev/full: No space left on device");
+#endif
 }
 
 }  // namespace

@@ -5,12 +5,19 @@
 namespace kivo::platform {
 namespace {
 
+// A library of the system's own that exports cos().
+#ifdef _WIN32
+constexpr char kMathLibrary[] = "msvcrt.dll";
+#else
+constexpr char kMathLibrary[] = "libm.so.6";
+#endif
+
 TEST(SharedLibrary, FindsEntryPointsAndExplainsFailures) {
   SharedLibrary library;
   EXPECT_FALSE(library.Load("/nonexistent/libnothing.so"));
   EXPECT_NE(library.LastError().find("/nonexistent/libnothing.so"), std::string::npos);
 
-  ASSERT_TRUE(library.Load("libm.so.6")) << library.LastError();
+  ASSERT_TRUE(library.Load(kMathLibrary)) << library.LastError();
   using Cos = double (*)(double);
   const auto cosine = reinterpret_cast<Cos>(library.Symbol("cos"));
   ASSERT_NE(cosine, nullptr) << library.LastError();

@@ -1,20 +1,37 @@
 // A private temporary folder per test, removed with everything in it.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
+#include <system_error>
 
 namespace kivo::platform::testing {
 
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kivo-platform-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+  // In the system's folder for temporary files, or in base: a random name taken only if nobody
+  // holds it yet, as mkdtemp does, but with the standard library alone so that the Windows
+  // build makes its folders the same way. Only the owner may enter it, as with mkdtemp.
+  TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+  explicit TempDir(const std::filesystem::path& base) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device seed;
+    std::mt19937 random(seed());
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    for (;;) {
+      std::string name = "kivo-platform-";
+      for (int i = 0; i < 6; ++i) name += kLetters[pick(random)];
+      std::error_code error;
+      if (std::filesystem::create_directory(base / name, error)) {
+        path_ = base / name;
+        break;
+      }
+      if (error) throw std::filesystem::filesystem_error("cannot make a temporary folder", base / name, error);
+    }
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
   }
   ~TempDir() {
     std::error_code ignored;

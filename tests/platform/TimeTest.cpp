@@ -26,6 +26,9 @@ TEST(NowUnix, TakesSourceDateEpochOnlyWhenItIsANumber) {
 }
 
 TEST(LocalTime, ConvertsBothWaysAndKeepsTheStandardBias) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the zones are set with TZ rules, which the Windows layer does not read (it asks the system)";
+#endif
   struct Case {
     const char* tz;
     std::int64_t unix;

@@ -68,6 +68,9 @@ TEST_F(BurnCommandTest, RecordsWhatMkisoSaves) {
 }
 
 TEST_F(BurnCommandTest, CtrlCTermAndHangUpEndTheBurnCleanly) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the signals are sent by timeout(1), a Linux tool";
+#endif
   for (const char* signal : {"INT", "TERM", "HUP"}) {
     SCOPED_TRACE(signal);
     Insert(vdrive::MediumKind::DvdPlusR);

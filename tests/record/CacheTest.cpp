@@ -5,7 +5,9 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <fmt/format.h>
 #include <fmt/printf.h>
@@ -209,6 +211,9 @@ TEST_F(CacheTest, ProducesTheSectorSequenceInWriteSizedBlocks) {
 }
 
 TEST_F(CacheTest, GetBlockSaysWaitUntilDataArrivesAndZeroAfterTheEnd) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the data arrives through a pipe in a folder, which Windows lacks";
+#else
   // The producer sits in opening a pipe until the test starts writing into it.
   const std::string fifo = dir / "image.fifo";
   ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
@@ -235,6 +240,7 @@ TEST_F(CacheTest, GetBlockSaysWaitUntilDataArrivesAndZeroAfterTheEnd) {
   EXPECT_EQ(0, cache.GetBlock(buffer.data()));
   EXPECT_EQ(0, cache.GetBlock(buffer.data()));
   EXPECT_TRUE(cache.Finished());
+#endif
 }
 
 TEST_F(CacheTest, HeaderLargerThanTheCachePrimesItThenDrains) {
@@ -296,12 +302,14 @@ TEST_F(CacheTest, SourceThatCannotBeReadEndsTheRecording) {
   // A directory opens for reading but every read fails: a stand-in for a failing disk.
   const std::string unreadable = dir / "a folder";
   std::filesystem::create_directory(unreadable);
-  const std::vector<Case> cases{
+  std::vector<Case> cases{
       {"missing file", Entry(missing, 10), fmt::sprintf(recordtext::kCannotOpenFile, missing)},
-      {"read that fails", Entry(unreadable, 10),
-       fmt::sprintf(recordtext::kCannotReadFile, unreadable, unreadable + ": Is a directory")},
       {"entry that cannot be fetched", nullptr, std::string(recordtext::kInternalError0005)},
   };
+#ifndef _WIN32  // Windows refuses to open a folder as a file: it cannot stand in there
+  cases.push_back({"read that fails", Entry(unreadable, 10),
+                   fmt::sprintf(recordtext::kCannotReadFile, unreadable, unreadable + ": Is a directory")});
+#endif
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     messages.clear();

@@ -2,7 +2,11 @@
 // recorded on the erased disc, and the erases the command refuses.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +15,7 @@
 #include <vector>
 
 #include "tests/drive/RecorderFixture.h"
+#include "tests/platform/ScopedEnv.h"
 #include "tests/platform/TempDir.h"
 
 #define KIVO_CLI_PATH KIVO_CLI
@@ -30,29 +35,39 @@ constexpr std::size_t kSector = 2048;
 // 71001 writes, and the recorder keeps its state file up to date after each of them.
 class OwnRecorder {
  public:
-  OwnRecorder() {
-    std::error_code ec;
-    const std::filesystem::path shm = "/dev/shm";
-    std::string pattern = ((std::filesystem::is_directory(shm, ec) ? shm : std::filesystem::temp_directory_path()) /
-                           "kivo-erase-XXXXXX")
-                              .string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~OwnRecorder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
   testing::CommandResult Control(const std::string& arguments) const {
-    return RunCommand(Quoted(KIVO_VRCTL) + " " + Quoted(path_) + " " + arguments);
+    return RunCommand(testing::QuotedProgram(KIVO_VRCTL) + " " + Quoted(folder_.str()) + " " + arguments);
   }
   testing::CommandResult Cli(const std::vector<std::string>& arguments) const {
-    return RunCli(arguments, "KIVO_VIRTUAL_RECORDER=" + Quoted(path_));
+    const platform::testing::ScopedEnv own("KIVO_VIRTUAL_RECORDER", folder_.str().c_str());
+    return RunCli(arguments);
   }
-  std::string DiscImage() const { return path_ + "/disc.img"; }
+  std::string DiscImage() const { return folder_ / "disc.img"; }
 
  private:
-  std::string path_;
+  static std::filesystem::path Base() {
+#ifndef _WIN32  // (Wine would find the Linux folder as well, without a drive letter)
+    std::error_code ec;
+    const std::filesystem::path shm = "/dev/shm";
+    if (std::filesystem::is_directory(shm, ec)) return shm;
+#endif
+    return std::filesystem::temp_directory_path();
+  }
+  platform::testing::TempDir folder_{Base()};
 };
+
+// The bytes a file takes on the disk, which the holes of a sparse file do not.
+std::int64_t StoredBytes(const std::string& path) {
+#ifdef _WIN32
+  DWORD high = 0;
+  const DWORD low = ::GetCompressedFileSizeW(std::filesystem::path(path).c_str(), &high);
+  if (low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return -1;
+  return static_cast<std::int64_t>((std::uint64_t{high} << 32) | low);
+#else
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? std::int64_t{st.st_blocks} * 512 : -1;
+#endif
+}
 
 std::string ReadPrefix(const std::string& path, std::size_t bytes) {
   std::string data(bytes, '\0');
@@ -64,6 +79,9 @@ std::string ReadPrefix(const std::string& path, std::size_t bytes) {
 }
 
 TEST(EraseCli, FullDvdPlusRwEraseThenAnImage) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the recorder saves its state after each of the 71001 writes: far over ten minutes under Wine";
+#endif
   const OwnRecorder recorder;
   ASSERT_EQ(recorder.Control("insert dvd+rw").status, 0);
   ASSERT_EQ(recorder.Control("timescale 0").status, 0);
@@ -72,9 +90,9 @@ TEST(EraseCli, FullDvdPlusRwEraseThenAnImage) {
   ASSERT_EQ(erased.status, 0) << erased.output;
   EXPECT_NE(erased.output.find(" STARTING ERASE PROCESS ON DVD+RW AT "), std::string::npos) << erased.output;
   // 4.6 GB of zeros were written; the recorder keeps them as a hole.
-  struct stat st {};
-  ASSERT_EQ(::stat(recorder.DiscImage().c_str(), &st), 0);
-  EXPECT_LT(std::int64_t{st.st_blocks} * 512, 16 << 20);
+  const std::int64_t stored = StoredBytes(recorder.DiscImage());
+  ASSERT_GE(stored, 0);
+  EXPECT_LT(stored, 16 << 20);
 
   platform::testing::TempDir files;
   std::string image(300 * kSector, '\0');

@@ -42,7 +42,7 @@ TEST_F(BurnImageCli, ASavedImageRecordedAndExportedIsTheSame) {
     const auto burned = RunCli({"burn-image", image});
     ASSERT_EQ(burned.status, 0) << burned.output;
     const std::string exported = files / "exported.iso";
-    const auto exportRun = RunCommand(testing::Quoted(KIVO_VRCTL) + " " + testing::Quoted(testing::RecorderFolder().str()) +
+    const auto exportRun = RunCommand(testing::QuotedProgram(KIVO_VRCTL) + " " + testing::Quoted(testing::RecorderFolder().str()) +
                                       " export " + testing::Quoted(exported));
     ASSERT_EQ(exportRun.status, 0) << exportRun.output;
     auto expected = bytes;

@@ -83,10 +83,10 @@ class ModelDrive {
     vdrive::ScsiRequest request;
     request.cdb = cdb.data();
     request.cdbLength = cdb.size();
-    const int direction = nodes_.last.dxfer_direction;
-    request.direction = direction == SG_DXFER_FROM_DEV ? vdrive::DataDirection::In
-                        : direction == SG_DXFER_TO_DEV ? vdrive::DataDirection::Out
-                                                       : vdrive::DataDirection::None;
+    const platform::ScsiDirection direction = nodes_.sent.back().direction;
+    request.direction = direction == platform::ScsiDirection::In    ? vdrive::DataDirection::In
+                        : direction == platform::ScsiDirection::Out ? vdrive::DataDirection::Out
+                                                                    : vdrive::DataDirection::None;
     request.data = data;
     request.dataLength = length;
     nowMs_ += msPerCommand_;

@@ -3,7 +3,9 @@
 // before), and a drive that fails at the end fails the command with its reason.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -26,6 +28,15 @@ using platform::testing::TempDir;
 using testing::RecorderTest;
 using testing::RunCli;
 using vdrive::MediumKind;
+
+// Something at path that is no file: a FIFO, or on Windows, which has none in folders, a folder.
+void MakeNoFile(const std::string& path) {
+#ifdef _WIN32
+  ASSERT_TRUE(fs::create_directory(path));
+#else
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+#endif
+}
 
 class PreflightTest : public RecorderTest {
  protected:
@@ -52,7 +63,7 @@ TEST_F(PreflightTest, RefusesBeforeTheDiscChanges) {
     const char* reason;
   };
   const std::string fifo = work / "fifo.iso";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  MakeNoFile(fifo);
   std::ofstream(work / "empty.iso").close();
   const std::vector<Case> cases = {
       {"test write, DVD+R", MediumKind::DvdPlusR, {"burn", "--test-write", source.str()},
@@ -176,11 +187,12 @@ TEST(UnreadableSources, AreNamedAndRefuseTheRecording) {
 
   fs::remove(tree / "gone.txt");
   fs::remove(tree / "fifo.txt");
-  ASSERT_EQ(::mkfifo((tree / "fifo.txt").c_str(), 0600), 0);
+  MakeNoFile(tree / "fifo.txt");
   EXPECT_EQ(preflight::UnreadableSources(burner), "2 SOURCE FILES CAN'T BE READ, NOTHING WAS WRITTEN");
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "CAN'T OPEN FILE " + tree / "fifo.txt" + ": NOT A REGULAR FILE");
-  EXPECT_EQ(lines[1], "CAN'T OPEN FILE " + tree / "gone.txt" + ": No such file or directory");
+  // The sources' paths as the folder given makes them.
+  EXPECT_EQ(lines[0], "CAN'T OPEN FILE " + tree.str() + "/fifo.txt: NOT A REGULAR FILE");
+  EXPECT_EQ(lines[1], "CAN'T OPEN FILE " + tree.str() + "/gone.txt: No such file or directory");
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "engine/record/Strings.h"
 #include "engine/record/TCacheThread.h"
 #include "tests/iso/ImageCheck.h"
+#include "tests/platform/ScopedEnv.h"
 #include "tests/platform/TempDir.h"
 #include "tests/record/EraseFixtures.h"
 #include "tests/record/ModelDrive.h"
@@ -77,11 +78,11 @@ class WriterTest : public ::testing::Test {
  protected:
   // The recorded session is compared with a quick save made later: both headers must carry
   // the same recording time, even when a second boundary falls between them.
-  void SetUp() override { ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1); }
+  void SetUp() override { platform::testing::SetEnvironment("SOURCE_DATE_EPOCH", "1700000000"); }
   void TearDown() override {
     platform::SetTimeScale(1);
     CurrentMediaKind.store(0);
-    ::unsetenv("SOURCE_DATE_EPOCH");
+    platform::testing::SetEnvironment("SOURCE_DATE_EPOCH", nullptr);
   }
 
   void Insert(MediumKind kind, double driveTimeScale = 0, std::int64_t msPerCommand = 0) {
@@ -475,9 +476,11 @@ TEST_F(StreamedSaveTest, ReportsWhatEndedIt) {
   Compile({5000});
   const std::string missing = sources / "no-such-dir/out.iso";
   EXPECT_EQ(SaveStreamed(missing), fmt::sprintf(recordtext::kCannotCreateFile, missing));
+#ifndef _WIN32  // a device that is always full
   // The full device takes the file but none of its bytes: the save must not look done.
   const std::string error = SaveStreamed("/dev/full");
   EXPECT_EQ(error.rfind("CAN'T WRITE FILE /dev/full", 0), 0u) << error;
+#endif
   EXPECT_TRUE(drive->Sent().empty()) << "a file save sends nothing to the drive";
 
   const std::string source = sources / "gone.bin";

@@ -14,6 +14,7 @@
 #include "engine/platform/Aspi.h"
 #include "engine/platform/SharedLibrary.h"
 #include "engine/platform/Threads.h"
+#include "tests/platform/ScopedEnv.h"
 
 namespace kivo::vdrive::test {
 namespace {
@@ -24,7 +25,7 @@ class FolderEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     gFolder = new TestFolder;
-    ::setenv("KIVO_VIRTUAL_RECORDER", gFolder->str().c_str(), 1);
+    platform::testing::SetEnvironment("KIVO_VIRTUAL_RECORDER", gFolder->str().c_str());
   }
   void TearDown() override {
     delete gFolder;
@@ -40,7 +41,7 @@ class Aspi : public ::testing::Test {
     send_ = reinterpret_cast<SendASPI32CommandFn>(library_.Symbol("SendASPI32Command"));
     support_ = reinterpret_cast<GetASPI32SupportInfoFn>(library_.Symbol("GetASPI32SupportInfo"));
     ASSERT_TRUE(send_ && support_);
-    ASSERT_EQ(RunTool(gFolder->str(), "timescale 0").exitCode, 0);
+    ASSERT_EQ(RunTool(gFolder->str(), "timescale 0").status, 0);
   }
 
   // Read after the completion event, which orders it after the manager's last write.
@@ -104,7 +105,7 @@ TEST_F(Aspi, CompletesAsynchronouslyWithDataAndSense) {
   EXPECT_EQ(data[0], 0x05);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(data) + 8, 24), "KIVO    VIRTUAL RECORDER");
 
-  ASSERT_EQ(RunTool(gFolder->str(), "eject").exitCode, 0);
+  ASSERT_EQ(RunTool(gFolder->str(), "eject").status, 0);
   SRB_ExecSCSICmd tur = Execute({0x00, 0, 0, 0, 0, 0}, 0, nullptr, 0);
   EXPECT_EQ(Status(tur), SS_ERR);
   EXPECT_EQ(tur.SRB_HaStat, HASTAT_OK);
@@ -114,14 +115,14 @@ TEST_F(Aspi, CompletesAsynchronouslyWithDataAndSense) {
   EXPECT_EQ(tur.SenseArea[12], 0x3A);
 
   // A medium put in by another process is seen by the next request.
-  ASSERT_EQ(RunTool(gFolder->str(), "insert cd-rw").exitCode, 0);
+  ASSERT_EQ(RunTool(gFolder->str(), "insert cd-rw").status, 0);
   SRB_ExecSCSICmd ready = Execute({0x00, 0, 0, 0, 0, 0}, 0, nullptr, 0);
   EXPECT_EQ(Status(ready), SS_COMP);
   EXPECT_EQ(ready.SenseArea[0], 0) << "no sense after success";
 }
 
 TEST_F(Aspi, WithoutAnEventTheCallCompletesBeforeReturning) {
-  ASSERT_EQ(RunTool(gFolder->str(), "insert dvd-ram").exitCode, 0);
+  ASSERT_EQ(RunTool(gFolder->str(), "insert dvd-ram").status, 0);
   std::uint8_t capacity[8] = {};
   SRB_ExecSCSICmd srb{};
   srb.SRB_Cmd = SC_EXEC_SCSI_CMD;
@@ -136,7 +137,7 @@ TEST_F(Aspi, WithoutAnEventTheCallCompletesBeforeReturning) {
 }
 
 TEST_F(Aspi, RequestsFromSeveralThreadsAllComplete) {
-  ASSERT_EQ(RunTool(gFolder->str(), "insert cd-r").exitCode, 0);
+  ASSERT_EQ(RunTool(gFolder->str(), "insert cd-r").status, 0);
   std::atomic<int> completed{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t)
@@ -154,8 +155,11 @@ TEST_F(Aspi, RequestsFromSeveralThreadsAllComplete) {
 // Done when: a blank CD-R put in with the control tool, a session written through the library,
 // exported with the control tool, and read by xorriso.
 TEST_F(Aspi, ASessionWrittenThroughTheLibraryExportsAsAnIsoImage) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the image is made and read back by xorriso, a Linux tool";
+#endif
   const std::string folder = gFolder->str();
-  ASSERT_EQ(RunTool(folder, "insert cd-r").exitCode, 0);
+  ASSERT_EQ(RunTool(folder, "insert cd-r").status, 0);
   const std::string tree = (*gFolder) / "tree";
   const std::string source = (*gFolder) / "source.iso";
   ASSERT_EQ(std::system(("mkdir -p '" + tree + "/DOCS' && echo 'hello from kivo' > '" + tree +
@@ -195,8 +199,8 @@ TEST_F(Aspi, ASessionWrittenThroughTheLibraryExportsAsAnIsoImage) {
   ASSERT_EQ(Status(Execute({0x5B, 0, 2, 0, 0, 0, 0, 0, 0, 0}, 0, nullptr, 0)), SS_COMP);
 
   const std::string exported = (*gFolder) / "x.iso";
-  const ToolRun run = RunTool(folder, "export '" + exported + "'");
-  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const ToolRun run = RunTool(folder, "export " + testing::Quoted(exported));
+  ASSERT_EQ(run.status, 0) << run.output;
   std::ifstream back(exported, std::ios::binary);
   std::vector<std::uint8_t> disc((std::istreambuf_iterator<char>(back)), std::istreambuf_iterator<char>());
   ASSERT_GE(disc.size(), image.size());

@@ -59,8 +59,8 @@ TEST(Persistence, TwoRecordersOnOneFolderShareTheDisc) {
 
 TEST(Persistence, TheControlToolWorksOnTheSameDiscFromAnotherProcess) {
   TestFolder folder;
-  ASSERT_EQ(RunTool(folder.str(), "timescale 0").exitCode, 0);
-  ASSERT_EQ(RunTool(folder.str(), "insert dvd+r").exitCode, 0);
+  ASSERT_EQ(RunTool(folder.str(), "timescale 0").status, 0);
+  ASSERT_EQ(RunTool(folder.str(), "insert dvd+r").status, 0);
   VirtualRecorder recorder(folder.str());
   Host host = HostOf(recorder);
   EXPECT_EQ(host.Configuration(2, 0).be16at(6), 0x1B);
@@ -71,17 +71,17 @@ TEST(Persistence, TheControlToolWorksOnTheSameDiscFromAnotherProcess) {
   ASSERT_TRUE(host.Close(false, 2, 0).ok());
 
   const ToolRun status = RunTool(folder.str(), "status");
-  EXPECT_EQ(status.exitCode, 0);
+  EXPECT_EQ(status.status, 0);
   EXPECT_NE(status.output.find("medium: DVD+R\n"), std::string::npos) << status.output;
   EXPECT_NE(status.output.find("track 1 (session 1): start 0, size 32, complete"), std::string::npos);
   EXPECT_NE(status.output.find("next writable address: 2080"), std::string::npos);
 
   const std::string image = folder / "out.iso";
-  ASSERT_EQ(RunTool(folder.str(), "export " + image).exitCode, 0);
+  ASSERT_EQ(RunTool(folder.str(), "export " + image).status, 0);
   const std::string exported = ReadFile(image);
   EXPECT_EQ(exported, std::string(data.begin(), data.end()));
 
-  ASSERT_EQ(RunTool(folder.str(), "eject").exitCode, 0);
+  ASSERT_EQ(RunTool(folder.str(), "eject").status, 0);
   EXPECT_EQ(host.TestUnitReady().sense(), (SenseCode{2, 0x3A, 2}));
 }
 
@@ -134,7 +134,7 @@ TEST(Persistence, AnUnusableStateFileIsReportedAndKept) {
     EXPECT_TRUE(host.Send({0xBB, 0, 0xFF, 0xFF, 0x10, 0x00, 0, 0, 0, 0, 0, 0}).ok());
     EXPECT_EQ(ReadFile(folder / "state.json"), text) << "answering commands never rewrites it";
     const ToolRun status = RunTool(folder.str(), "status");
-    EXPECT_NE(status.exitCode, 0);
+    EXPECT_NE(status.status, 0);
     EXPECT_NE(status.output.find("problem: "), std::string::npos);
 
     std::string error;
@@ -158,7 +158,7 @@ TEST(Persistence, PressedDiscsFromImageFiles) {
       out << "PRESSED";
     }
     std::filesystem::resize_file(image, c.bytes);
-    ASSERT_EQ(RunTool(folder.str(), "insert rom:" + image).exitCode, 0);
+    ASSERT_EQ(RunTool(folder.str(), "insert rom:" + image).status, 0);
     VirtualRecorder recorder(folder.str());
     Host host = HostOf(recorder);
     const std::uint32_t blocks = static_cast<std::uint32_t>((c.bytes + 2047) / 2048);
@@ -173,8 +173,8 @@ TEST(Persistence, PressedDiscsFromImageFiles) {
     EXPECT_EQ(host.Write(blocks, 16, 1).sense(), (SenseCode{5, 0x30, 5}));
   }
   TestFolder folder;
-  EXPECT_NE(RunTool(folder.str(), "insert rom:" + folder / "missing.iso").exitCode, 0);
-  EXPECT_NE(RunTool(folder.str(), "insert dvd-rom").exitCode, 0) << "pressed discs come from images";
+  EXPECT_NE(RunTool(folder.str(), "insert rom:" + folder / "missing.iso").status, 0);
+  EXPECT_NE(RunTool(folder.str(), "insert dvd-rom").status, 0) << "pressed discs come from images";
 }
 
 TEST(Persistence, ADamagedFaultScriptInjectsNothing) {
@@ -189,11 +189,11 @@ TEST(Persistence, ADamagedFaultScriptInjectsNothing) {
 
 TEST(Persistence, FaultsScriptedByTheControlTool) {
   TestFolder folder;
-  ASSERT_EQ(RunTool(folder.str(), "insert cd-r").exitCode, 0);
-  ASSERT_EQ(RunTool(folder.str(), "fault busy 2A 2").exitCode, 0);
-  ASSERT_EQ(RunTool(folder.str(), "fault sense 00 6 28 00").exitCode, 0);
-  EXPECT_NE(RunTool(folder.str(), "fault sense 00 6 28").exitCode, 0);
-  EXPECT_NE(RunTool(folder.str(), "fault busy XYZ").exitCode, 0);
+  ASSERT_EQ(RunTool(folder.str(), "insert cd-r").status, 0);
+  ASSERT_EQ(RunTool(folder.str(), "fault busy 2A 2").status, 0);
+  ASSERT_EQ(RunTool(folder.str(), "fault sense 00 6 28 00").status, 0);
+  EXPECT_NE(RunTool(folder.str(), "fault sense 00 6 28").status, 0);
+  EXPECT_NE(RunTool(folder.str(), "fault busy XYZ").status, 0);
   VirtualRecorder recorder(folder.str());
   Host host = HostOf(recorder);
   EXPECT_EQ(host.TestUnitReady().sense(), (SenseCode{6, 0x28, 0}));
@@ -203,7 +203,7 @@ TEST(Persistence, FaultsScriptedByTheControlTool) {
   EXPECT_EQ(host.Write(0, 27, 1).result.status, ScsiStatus::Busy);
   const ToolRun status = RunTool(folder.str(), "status");
   EXPECT_EQ(status.output.find("fault:"), std::string::npos) << "used-up faults are gone: " << status.output;
-  ASSERT_EQ(RunTool(folder.str(), "fault clear").exitCode, 0);
+  ASSERT_EQ(RunTool(folder.str(), "fault clear").status, 0);
 }
 
 // Each recorder is one initiator. The reservation keeps every other one from changing the disc

@@ -1,9 +1,5 @@
 // The Win32 file system layer: the file system's own aliases and attributes, 64-bit files,
 // replacing renames, locks between handles and the path forms of Windows.
-#include <windows.h>
-// The engine's SetFileAttributes, not the system's macro for SetFileAttributesW.
-#undef SetFileAttributes
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,6 +9,7 @@
 #include "engine/platform/FileLock.h"
 #include "engine/platform/Files.h"
 #include "engine/platform/ShortAlias.h"
+#include "tests/windows/Wine.h"
 
 namespace kivo::platform {
 namespace {
@@ -71,11 +68,7 @@ TEST_F(WindowsFiles, ListingCarriesTheFileSystemsAliasesAndAttributes) {
   EXPECT_TRUE(IsExactShortName(folder->alias)) << folder->alias;
 }
 
-// Wine maps files onto a Linux file system that keeps no archive bit: it reports every file
-// as carrying it.
-bool UnderWine() {
-  return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
+using kivo::testing::UnderWine;
 
 TEST_F(WindowsFiles, AttributesSetAreTheOnesListed) {
   const std::string file = Write("a.txt");

@@ -65,9 +65,18 @@ bool File::Open(const std::string& path, Mode mode) {
     case Mode::Create: disposition = CREATE_ALWAYS; break;
     case Mode::CreateNew: disposition = CREATE_NEW; break;
   }
-  const HANDLE handle = ::CreateFileW(win32::WidePath(path).c_str(), access, kShareAll, nullptr, disposition,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Fail(win32::LastErrno());
+  const std::wstring wide = win32::WidePath(path);
+  const HANDLE handle = ::CreateFileW(wide.c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    // A folder is refused as "access denied", which would send the user after permissions:
+    // say what it is, as Linux does.
+    if (error == ERROR_ACCESS_DENIED) {
+      const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return Fail(EISDIR);
+    }
+    return Fail(win32::ErrnoOf(error));
+  }
   fd_ = win32::IntOfHandle(handle);
   return true;
 }

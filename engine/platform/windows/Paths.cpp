@@ -1,9 +1,11 @@
 // Paths on Windows: both "/" and "\" separate folders; a drive's root ("C:\") has no parent.
 #include <cerrno>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "engine/platform/Files.h"
+#include "engine/platform/PathWithin.h"
 #include "engine/platform/SystemError.h"
 #include "engine/platform/windows/Win32.h"
 
@@ -83,6 +85,19 @@ std::string ResolvedPath(const std::string& path) {
   const auto folder = resolve(ParentFolder(path));
   if (!folder || name.empty() || name == "." || name == "..") return path;
   return IsSeparator(folder->back()) ? *folder + name : *folder + "\\" + name;
+}
+
+bool PathIsWithin(const std::string& path, const std::string& folder) {
+  const std::wstring inside = win32::WidePath(path);
+  std::wstring outer = win32::WidePath(folder);
+  if (outer.empty()) return false;
+  const auto same = [](std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() && ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                                          static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+  };
+  if (same(inside, outer)) return true;
+  if (outer.back() != L'\\') outer.push_back(L'\\');  // a drive's root ends with one
+  return inside.size() > outer.size() && same(std::wstring_view(inside).substr(0, outer.size()), outer);
 }
 
 bool MakeDirectory(const std::string& path, std::string* error) {
