@@ -1,6 +1,5 @@
 #include "virtualdrive/FileSectorStore.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "virtualdrive/Cdb.h"
@@ -43,7 +42,8 @@ bool FileSectorStore::Write(std::uint32_t lba, std::uint32_t count, const std::u
   const std::int64_t length = std::int64_t{count} * kBlockSize;
   // Zeros are kept as a hole: erasing overwrites a whole DVD with zeros, which must not cost
   // gigabytes of the user's disk. Where holes cannot be made, the zeros are written.
-  const bool zeros = std::all_of(data, data + length, [](std::uint8_t b) { return b == 0; });
+  // Compared as one block, not byte by byte: a full erase sends gigabytes of them.
+  const bool zeros = length > 0 && data[0] == 0 && std::memcmp(data, data + 1, static_cast<std::size_t>(length - 1)) == 0;
   if (zeros && file_.PunchHole(std::int64_t{lba} * kBlockSize, length)) return true;
   if (file_.WriteAt(data, length, std::int64_t{lba} * kBlockSize) != length) {
     error_ = file_.LastError();
